@@ -1,0 +1,41 @@
+# Adds every direct subfolder of the current source folder that has a CMakeLists.txt.
+function(vel_add_subfolders)
+    file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child ${children})
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()
+
+# vel_add_test(NAME name SOURCES ... LIBS ... [ENV k=v ...] [TIMEOUT s] [GUI])
+# One GoogleTest (or Qt Test) executable, registered with CTest. Every test
+# runs on a private prefix of its own, so no test touches the user's settings.
+function(vel_add_test)
+    cmake_parse_arguments(T "GUI;NO_GTEST_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
+    if(NOT T_NO_GTEST_MAIN)
+        find_package(GTest REQUIRED)
+        target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock)
+    else()
+        find_package(GTest REQUIRED)
+        target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gmock)
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "VELMORA_PREFIX=${CMAKE_BINARY_DIR}/test-prefix/${T_NAME};VEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};VEL_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
+endfunction()
+
+# vel_add_bench(NAME name SOURCES ... LIBS ...)
+function(vel_add_bench)
+    cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+    find_package(benchmark REQUIRED)
+    add_executable(${B_NAME} ${B_SOURCES})
+    target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+endfunction()
