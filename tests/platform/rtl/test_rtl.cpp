@@ -84,3 +84,28 @@ TEST(Assertion, NamesConditionFileAndLine)
         EXPECT_NE(e.Message().find("test_rtl.cpp"), std::string::npos);
     }
 }
+
+#include "platform/rtl/TComponent.h"
+
+namespace {
+struct Probe : TComponent {
+    Probe(TComponent* owner, std::vector<int>& log, int id) : TComponent(owner), log(log), id(id) { }
+    ~Probe() override { log.push_back(id); }
+    std::vector<int>& log;
+    int id;
+};
+}
+
+TEST(Component, OwnerDestroysWhatItOwnsLastFirstAndOnlyOnce)
+{
+    std::vector<int> log;
+    auto* owner = new Probe(nullptr, log, 0);
+    new Probe(owner, log, 1);
+    auto* second = new Probe(owner, log, 2);
+    new Probe(second, log, 21);
+    auto* third = new Probe(owner, log, 3);
+    delete third;  // gone early: the owner must not free it again
+    EXPECT_EQ(owner->ComponentCount(), 2);
+    delete owner;
+    EXPECT_EQ(log, (std::vector<int> { 3, 0, 2, 21, 1 }));
+}
