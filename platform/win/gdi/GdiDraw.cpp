@@ -1,0 +1,401 @@
+// Drawing on a context: rectangles, lines, pixels, flood fill, clipping and
+// the viewport origin. Coordinates are logical; the origin turns them into
+// device coordinates. Areas are half-open and a line leaves out its last point.
+#include "platform/win/gdi/GdiInternal.h"
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <new>
+
+namespace gdi {
+namespace {
+
+// Clamps a 64-bit device coordinate so the rectangle arithmetic stays in range.
+LONG Clamp(int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); }
+
+RECT ToDevice(DC* dc, LONG l, LONG t, LONG r, LONG b)
+{
+    return RECT { Clamp(int64_t(l) + dc->origin.x), Clamp(int64_t(t) + dc->origin.y), Clamp(int64_t(r) + dc->origin.x),
+        Clamp(int64_t(b) + dc->origin.y) };
+}
+
+void Fill(const Target& t, const RECT& r, COLORREF color)
+{
+    RECT c;
+    if (!IntersectRect(&c, &r, &t.clip))
+        return;
+    if (t.recording) {
+        GdiRecordedOp op;
+        op.kind = GdiRecordedOp::Kind::FillRect;
+        op.clip = t.clip;
+        op.rect = c;
+        op.color = color;
+        t.recording->Add(op);
+        return;
+    }
+    if (!t.bitmap)
+        return;
+    uint32_t pixel = PixelFromColorRef(color);
+    for (LONG y = c.top; y < c.bottom; ++y)
+        std::fill(t.bitmap->Row(y) + c.left, t.bitmap->Row(y) + c.right, pixel);
+}
+
+inline bool Inside(const RECT& r, int64_t x, int64_t y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+// A pen dot: one pixel, or a square of the pen's width centred on the point.
+void Dot(const Target& t, int64_t x, int64_t y, int width, uint32_t pixel)
+{
+    if (width <= 1) {
+        if (Inside(t.clip, x, y))
+            t.bitmap->Row(static_cast<int>(y))[x] = pixel;
+        return;
+    }
+    int64_t x0 = x - width / 2, y0 = y - width / 2;
+    for (int64_t yy = std::max<int64_t>(y0, t.clip.top); yy < std::min<int64_t>(y0 + width, t.clip.bottom); ++yy)
+        for (int64_t xx = std::max<int64_t>(x0, t.clip.left); xx < std::min<int64_t>(x0 + width, t.clip.right); ++xx)
+            t.bitmap->Row(static_cast<int>(yy))[xx] = pixel;
+}
+
+// Bresenham from (x0, y0) towards (x1, y1), the end point left out.
+void Line(const Target& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, uint32_t pixel)
+{
+    int64_t dx = std::llabs(x1 - x0), dy = std::llabs(y1 - y0);
+    int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    // Only the part of a very long line that can reach the surface matters;
+    // horizontal and vertical lines are clipped directly.
+    if (dy == 0) {
+        if (y0 < t.clip.top - width || y0 >= t.clip.bottom + width)
+            return;
+        int64_t from = x0, to = x1 - sx; // inclusive
+        if (sx < 0)
+            std::swap(from, to);
+        from = std::max<int64_t>(from, t.clip.left - width);
+        to = std::min<int64_t>(to, t.clip.right + width);
+        for (int64_t x = from; x <= to; ++x)
+            Dot(t, x, y0, width, pixel);
+        return;
+    }
+    if (dx == 0) {
+        if (x0 < t.clip.left - width || x0 >= t.clip.right + width)
+            return;
+        int64_t from = y0, to = y1 - sy;
+        if (sy < 0)
+            std::swap(from, to);
+        from = std::max<int64_t>(from, t.clip.top - width);
+        to = std::min<int64_t>(to, t.clip.bottom + width);
+        for (int64_t y = from; y <= to; ++y)
+            Dot(t, x0, y, width, pixel);
+        return;
+    }
+    int64_t err = dx - dy;
+    int64_t x = x0, y = y0;
+    // Guard against pathological lengths: stop once the line has left the
+    // surface for good in both directions of travel.
+    int64_t steps = std::max(dx, dy);
+    for (int64_t i = 0; i < steps; ++i) {
+        Dot(t, x, y, width, pixel);
+        int64_t e2 = 2 * err;
+        if (e2 > -dy) {
+            err -= dy;
+            x += sx;
+        }
+        if (e2 < dx) {
+            err += dx;
+            y += sy;
+        }
+        if ((sx > 0 ? x >= t.clip.right + width : x < t.clip.left - width) || (sy > 0 ? y >= t.clip.bottom + width : y < t.clip.top - width))
+            break;
+    }
+}
+
+} // namespace
+} // namespace gdi
+
+using namespace gdi;
+
+HPEN CreatePen(int style, int width, COLORREF color)
+{
+    auto* p = new (std::nothrow) Pen;
+    if (!p)
+        return nullptr;
+    p->style = style == PS_NULL ? PS_NULL : PS_SOLID;
+    p->width = std::max(1, width);
+    p->color = color & 0xFFFFFF;
+    Register(p);
+    return HandleOf<HPEN>(p);
+}
+
+HBRUSH CreateSolidBrush(COLORREF color)
+{
+    auto* b = new (std::nothrow) Brush;
+    if (!b)
+        return nullptr;
+    b->color = color & 0xFFFFFF;
+    Register(b);
+    return HandleOf<HBRUSH>(b);
+}
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
+{
+    DC* dc = AsDC(hdc);
+    auto* b = static_cast<Brush*>(Lookup(brush, ObjectKind::Brush));
+    if (!dc || !rect || !b)
+        return 0;
+    if (b->style == BS_NULL)
+        return 1;
+    Fill(TargetOf(dc), ToDevice(dc, rect->left, rect->top, rect->right, rect->bottom), b->color);
+    return 1;
+}
+
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (right < left)
+        std::swap(left, right);
+    if (bottom < top)
+        std::swap(top, bottom);
+    Target t = TargetOf(dc);
+    RECT r = ToDevice(dc, left, top, right, bottom);
+    int w = dc->pen->style == PS_NULL ? 0 : dc->pen->width;
+    // The outline lies inside the rectangle; the brush fills what is within it.
+    if (dc->brush->style != BS_NULL)
+        Fill(t, RECT { r.left + w, r.top + w, r.right - w, r.bottom - w }, dc->brush->color);
+    if (w > 0) {
+        COLORREF c = dc->pen->color;
+        Fill(t, RECT { r.left, r.top, r.right, std::min(r.top + w, r.bottom) }, c);
+        Fill(t, RECT { r.left, std::max(r.bottom - w, r.top), r.right, r.bottom }, c);
+        Fill(t, RECT { r.left, r.top + w, std::min(r.left + w, r.right), r.bottom - w }, c);
+        Fill(t, RECT { std::max(r.right - w, r.left), r.top + w, r.right, r.bottom - w }, c);
+    }
+    return TRUE;
+}
+
+BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (previous)
+        *previous = dc->position;
+    dc->position = POINT { x, y };
+    return TRUE;
+}
+
+BOOL GetCurrentPositionEx(HDC hdc, POINT* point)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc || !point)
+        return FALSE;
+    *point = dc->position;
+    return TRUE;
+}
+
+BOOL LineTo(HDC hdc, int x, int y)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return FALSE;
+    POINT from = dc->position;
+    dc->position = POINT { x, y };
+    if (dc->pen->style == PS_NULL)
+        return TRUE;
+    Target t = TargetOf(dc);
+    int64_t x0 = int64_t(from.x) + dc->origin.x, y0 = int64_t(from.y) + dc->origin.y;
+    int64_t x1 = int64_t(x) + dc->origin.x, y1 = int64_t(y) + dc->origin.y;
+    if (t.recording) {
+        if (x0 == x1 && y0 == y1)
+            return TRUE;
+        GdiRecordedOp op;
+        op.kind = GdiRecordedOp::Kind::Line;
+        op.clip = t.clip;
+        op.from = POINT { Clamp(x0), Clamp(y0) };
+        op.to = POINT { Clamp(x1), Clamp(y1) };
+        op.color = dc->pen->color;
+        op.penWidth = dc->pen->width;
+        t.recording->Add(op);
+        return TRUE;
+    }
+    if (t.bitmap && !IsRectEmpty(&t.clip))
+        Line(t, x0, y0, x1, y1, dc->pen->width, PixelFromColorRef(dc->pen->color));
+    return TRUE;
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return CLR_INVALID;
+    Target t = TargetOf(dc);
+    int64_t dx = int64_t(x) + dc->origin.x, dy = int64_t(y) + dc->origin.y;
+    if (!Inside(t.clip, dx, dy))
+        return CLR_INVALID;
+    color &= 0xFFFFFF;
+    if (t.recording) {
+        GdiRecordedOp op;
+        op.kind = GdiRecordedOp::Kind::Pixel;
+        op.clip = t.clip;
+        op.rect = RECT { LONG(dx), LONG(dy), LONG(dx + 1), LONG(dy + 1) };
+        op.color = color;
+        t.recording->Add(op);
+        return color;
+    }
+    t.bitmap->Row(static_cast<int>(dy))[dx] = PixelFromColorRef(color);
+    return color;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return CLR_INVALID;
+    Target t = TargetOf(dc);
+    int64_t dx = int64_t(x) + dc->origin.x, dy = int64_t(y) + dc->origin.y;
+    if (!t.bitmap || !Inside(t.clip, dx, dy))
+        return CLR_INVALID;
+    return ColorRefFromPixel(t.bitmap->Row(static_cast<int>(dy))[dx]);
+}
+
+BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF color, UINT type)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return FALSE;
+    Target t = TargetOf(dc);
+    int64_t sx = int64_t(x) + dc->origin.x, sy = int64_t(y) + dc->origin.y;
+    if (!t.bitmap || !Inside(t.clip, sx, sy))
+        return FALSE;
+    color &= 0xFFFFFF;
+    bool border = type == FLOODFILLBORDER;
+    // Border mode fills up to pixels of the colour, surface mode fills pixels of it.
+    auto fill = [&](uint32_t p) { bool same = ColorRefFromPixel(p) == color; return border ? !same : same; };
+    Bitmap* bm = t.bitmap;
+    if (!fill(bm->Row(static_cast<int>(sy))[sx]))
+        return FALSE;
+    if (dc->brush->style == BS_NULL)
+        return TRUE;
+    uint32_t paint = PixelFromColorRef(dc->brush->color);
+    const RECT c = t.clip;
+    int cw = c.right - c.left;
+    // Visited marks, since painted pixels may still pass the test (border mode).
+    std::vector<uint8_t> seen(static_cast<size_t>(cw) * (c.bottom - c.top), 0);
+    auto mark = [&](LONG px, LONG py) -> uint8_t& { return seen[static_cast<size_t>(py - c.top) * cw + (px - c.left)]; };
+    std::vector<POINT> stack;
+    stack.push_back(POINT { LONG(sx), LONG(sy) });
+    while (!stack.empty()) {
+        POINT p = stack.back();
+        stack.pop_back();
+        if (mark(p.x, p.y) || !fill(bm->Row(p.y)[p.x]))
+            continue;
+        LONG l = p.x, r = p.x;
+        while (l > c.left && !mark(l - 1, p.y) && fill(bm->Row(p.y)[l - 1]))
+            --l;
+        while (r + 1 < c.right && !mark(r + 1, p.y) && fill(bm->Row(p.y)[r + 1]))
+            ++r;
+        for (LONG i = l; i <= r; ++i) {
+            mark(i, p.y) = 1;
+            bm->Row(p.y)[i] = paint;
+        }
+        for (LONG ny : { p.y - 1, p.y + 1 }) {
+            if (ny < c.top || ny >= c.bottom)
+                continue;
+            bool inRun = false;
+            for (LONG i = l; i <= r; ++i) {
+                bool ok = !mark(i, ny) && fill(bm->Row(ny)[i]);
+                if (ok && !inRun)
+                    stack.push_back(POINT { i, ny });
+                inRun = ok;
+            }
+        }
+    }
+    return TRUE;
+}
+
+BOOL FloodFill(HDC hdc, int x, int y, COLORREF border)
+{
+    return ExtFloodFill(hdc, x, y, border, FLOODFILLBORDER);
+}
+
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return ERROR;
+    RECT r = ToDevice(dc, left, top, right, bottom);
+    if (!dc->clipped) {
+        dc->clip = r;
+        dc->clipped = true;
+    } else {
+        RECT out;
+        IntersectRect(&out, &dc->clip, &r);
+        dc->clip = out;
+    }
+    return IsRectEmpty(&dc->clip) ? NULLREGION : SIMPLEREGION;
+}
+
+int SelectClipRgn(HDC hdc, const void* region)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc || region)
+        return ERROR;
+    dc->clipped = false;
+    return SIMPLEREGION;
+}
+
+int GetClipBox(HDC hdc, RECT* rect)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc || !rect)
+        return ERROR;
+    Target t = TargetOf(dc);
+    RECT c = t.bitmap || t.recording ? t.clip : (dc->clipped ? dc->clip : RECT { 0, 0, ScreenWidth(), ScreenHeight() });
+    *rect = RECT { c.left - dc->origin.x, c.top - dc->origin.y, c.right - dc->origin.x, c.bottom - dc->origin.y };
+    return IsRectEmpty(rect) ? NULLREGION : SIMPLEREGION;
+}
+
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (previous)
+        *previous = dc->origin;
+    dc->origin = POINT { x, y };
+    return TRUE;
+}
+
+BOOL GetViewportOrgEx(HDC hdc, POINT* point)
+{
+    DC* dc = AsDC(hdc);
+    if (!dc || !point)
+        return FALSE;
+    *point = dc->origin;
+    return TRUE;
+}
+
+BOOL SetRect(RECT* rect, int left, int top, int right, int bottom)
+{
+    if (!rect)
+        return FALSE;
+    *rect = RECT { left, top, right, bottom };
+    return TRUE;
+}
+
+BOOL IsRectEmpty(const RECT* rect)
+{
+    return !rect || rect->right <= rect->left || rect->bottom <= rect->top;
+}
+
+BOOL IntersectRect(RECT* dest, const RECT* a, const RECT* b)
+{
+    if (!dest || !a || !b)
+        return FALSE;
+    RECT r { std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right), std::min(a->bottom, b->bottom) };
+    if (IsRectEmpty(&r)) {
+        *dest = RECT {};
+        return FALSE;
+    }
+    *dest = r;
+    return TRUE;
+}
