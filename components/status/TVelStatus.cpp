@@ -1,0 +1,7 @@
+#include "components/status/TVelStatus.h"
+
+TVelStatus::TVelStatus(TComponent* owner)
+    : TStatusBar(owner)
+{
+    SetControlStyle(ControlStyle() | csAcceptsControls);
+}

@@ -1,0 +1,6 @@
+#include "platform/vcl/forms/TLabel.h"
+
+TLabel::TLabel(TComponent* owner)
+    : TControl(owner)
+{
+}

@@ -1,0 +1,37 @@
+#include "platform/vcl/forms/TRadioButton.h"
+
+TRadioButton::TRadioButton(TComponent* owner)
+    : TWinControl(owner)
+{
+}
+
+void TRadioButton::SetChecked(bool checked)
+{
+    if (m_checked == checked)
+        return;
+    m_checked = checked;
+    if (m_binding)
+        m_binding->SetChecked(m_checked);
+    if (!m_checked)
+        return;
+    if (TWinControl* parent = Parent())
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            if (auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i)); other && other != this)
+                other->SetChecked(false);
+    Click();
+}
+
+void TRadioButton::WidgetToggled(bool checked)
+{
+    // The user can only tick a radio button; the others follow from SetChecked.
+    if (checked)
+        Guarded([this] { SetChecked(true); });
+    else if (m_binding && m_checked)
+        m_binding->SetChecked(true);
+}
+
+void TRadioButton::ReplayState()
+{
+    TWinControl::ReplayState();
+    m_binding->SetChecked(m_checked);
+}

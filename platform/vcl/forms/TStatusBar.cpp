@@ -1,0 +1,6 @@
+#include "platform/vcl/forms/TStatusBar.h"
+
+TStatusBar::TStatusBar(TComponent* owner)
+    : TWinControl(owner)
+{
+}

@@ -1,0 +1,6 @@
+#include "platform/vcl/forms/TdxfLabel.h"
+
+TdxfLabel::TdxfLabel(TComponent* owner)
+    : TControl(owner)
+{
+}
