@@ -258,3 +258,27 @@ TEST_F(Forms, AGraphicControlDrawsOnItsOwnSurfaceAndLeavesTheRestTransparent)
     graphic->SetWidth(30);
     EXPECT_EQ(GdiBitmapWidth(graphic->Surface()), 30);
 }
+
+#include "platform/vcl/forms/SelectionDialog.h"
+#include <QDialog>
+#include <QListWidget>
+
+TEST_F(Forms, TheSelectionDialogReturnsTheChosenEntryOrCancels)
+{
+    for (bool accept : { true, false }) {
+        QTimer answer;
+        answer.setInterval(20);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialog->findChild<QListWidget*>()->setCurrentRow(1);
+            QMetaObject::invokeMethod(dialog, accept ? "accept" : "reject", Qt::QueuedConnection);
+        });
+        answer.start();
+        int index = 0;
+        bool chosen = ShowSelectionDialog("Select Source", "Sources:", { "Virtual Scanner", "SANE: test:0" }, index);
+        EXPECT_EQ(chosen, accept);
+        EXPECT_EQ(index, accept ? 1 : 0);
+    }
+}
