@@ -19,9 +19,14 @@ constexpr int kTicksPerWholeNote = 4 * 768;
 constexpr int kHighestKey = 127;
 
 struct LengthCode {
+    constexpr LengthCode(std::string_view c, int n, int d)
+        : code(c), numerator(n), denominator(d), ticks(kTicksPerWholeNote * n / d)
+    {
+    }
     std::string_view code;
     int numerator;
     int denominator;
+    int ticks; // kept with the code: a division per entry shows in the writer's time
 };
 
 // Plain codes name a fraction of a whole note; "T" makes a triplet (2/3 of
@@ -33,18 +38,55 @@ constexpr LengthCode kLengthCodes[] = {
     { "D1", 7, 4 }, { "D2", 7, 8 }, { "D4", 7, 16 }, { "D8", 7, 32 }, { "D16", 7, 64 }, { "D32", 7, 128 },
 };
 
-const LengthCode* FindLength(std::string_view code)
+// Runs for every entry several times per file, so it decodes the code
+// instead of comparing it with all 24.
+inline const LengthCode* FindLength(std::string_view code)
 {
-    for (const LengthCode& c : kLengthCodes)
-        if (c.code == code)
-            return &c;
-    return nullptr;
+    size_t row = 0;
+    if (!code.empty()) {
+        switch (code[0]) {
+        case 'T': row = 1; break;
+        case 'P': row = 2; break;
+        case 'D': row = 3; break;
+        default: break;
+        }
+    }
+    std::string_view plain = row ? code.substr(1) : code;
+    size_t column;
+    if (plain.size() == 1) {
+        switch (plain[0]) {
+        case '1': column = 0; break;
+        case '2': column = 1; break;
+        case '4': column = 2; break;
+        case '8': column = 3; break;
+        default: return nullptr;
+        }
+    } else if (plain == "16") {
+        column = 4;
+    } else if (plain == "32") {
+        column = 5;
+    } else {
+        return nullptr;
+    }
+    return &kLengthCodes[row * 6 + column];
 }
 
-int Ticks(const LengthCode& c)
+// FindLength relies on the table's order: rows plain, T, P, D; columns 1 to 32.
+constexpr bool LengthTableInOrder()
 {
-    return kTicksPerWholeNote * c.numerator / c.denominator;
+    constexpr std::string_view plain[] = { "1", "2", "4", "8", "16", "32" };
+    constexpr std::string_view prefixes = " TPD";
+    for (size_t i = 0; i < std::size(kLengthCodes); ++i) {
+        std::string_view code = kLengthCodes[i].code;
+        size_t row = i / 6;
+        if (row > 0 && (code.empty() || code[0] != prefixes[row]))
+            return false;
+        if (code.substr(row > 0 ? 1 : 0) != plain[i % 6])
+            return false;
+    }
+    return std::size(kLengthCodes) == 24;
 }
+static_assert(LengthTableInOrder());
 
 // Bytes of a delta time as a variable-length quantity; every length code
 // fits in two.
@@ -107,6 +149,15 @@ void ForEachItem(std::string_view notes, Each each)
 // they are out of range either way.
 long long ReadItem(std::string_view item)
 {
+    // Nearly every item is one to three plain digits.
+    if (!item.empty() && item.size() <= 3) {
+        long long value = 0;
+        size_t i = 0;
+        while (i < item.size() && item[i] >= '0' && item[i] <= '9')
+            value = value * 10 + (item[i++] - '0');
+        if (i == item.size())
+            return value;
+    }
     size_t i = 0;
     while (i < item.size() && (item[i] == ' ' || (item[i] >= '\t' && item[i] <= '\r')))
         ++i;
@@ -127,29 +178,51 @@ bool IsMidiData(long long value)
     return value >= 0 && value <= kHighestKey;
 }
 
-// Raises EConvertError when the entry would not give valid events: an unknown
-// length code, no key, a trailing comma (it would be counted as a key but not
-// written), or a key or velocity outside the seven bits of a data byte.
-// where says which entry it is (" of note entry 3") or is empty.
-void CheckEntry(std::string_view notes, std::string_view length, long long velocity,
-    std::string_view velocityText, const AnsiString& where)
+// Which entry a message is about: its index in the note list, or -1 for an
+// entry that stands alone. Built only on failure, since the checks run for
+// every entry of every file.
+AnsiString Where(long long entry)
+{
+    return entry < 0 ? AnsiString() : Format(" of note entry %lld", entry);
+}
+
+// Raises EConvertError when the entry would not give valid events: a
+// velocity outside the seven bits of a data byte, an unknown length code, no
+// key, or a trailing comma (it would be counted as a key but not written).
+// The keys themselves are checked by ReadKeys. Gives the entry's length code.
+const LengthCode* CheckEntry(std::string_view notes, std::string_view length, long long velocity,
+    std::string_view velocityText, long long entry)
 {
     if (!IsMidiData(velocity))
         throw EConvertError(Format("Velocity '%.*s'%s is outside 0..127",
-            static_cast<int>(velocityText.size()), velocityText.data(), where.c_str()));
-    if (!FindLength(length))
+            static_cast<int>(velocityText.size()), velocityText.data(), Where(entry).c_str()));
+    const LengthCode* code = FindLength(length);
+    if (!code)
         throw EConvertError(Format("'%.*s'%s is not a length code",
-            static_cast<int>(length.size()), length.data(), where.c_str()));
+            static_cast<int>(length.size()), length.data(), Where(entry).c_str()));
     if (notes.empty())
-        throw EConvertError(Format("The notes text%s is empty", where.c_str()));
+        throw EConvertError(Format("The notes text%s is empty", Where(entry).c_str()));
     if (notes.back() == ',')
         throw EConvertError(Format("The notes text '%.*s'%s ends with a comma",
-            static_cast<int>(notes.size()), notes.data(), where.c_str()));
+            static_cast<int>(notes.size()), notes.data(), Where(entry).c_str()));
+    return code;
+}
+
+// Reads every key of a notes text and raises EConvertError for one outside
+// 0..127. The first `capacity` keys are kept in keys; gives the number of keys.
+size_t ReadKeys(std::string_view notes, uint8_t* keys, size_t capacity, long long entry)
+{
+    size_t count = 0;
     ForEachItem(notes, [&](std::string_view item) {
-        if (!IsMidiData(ReadItem(item)))
+        long long key = ReadItem(item);
+        if (!IsMidiData(key))
             throw EConvertError(Format("Key '%.*s'%s is outside 0..127",
-                static_cast<int>(item.size()), item.data(), where.c_str()));
+                static_cast<int>(item.size()), item.data(), Where(entry).c_str()));
+        if (count < capacity)
+            keys[count] = static_cast<uint8_t>(key);
+        ++count;
     });
+    return count;
 }
 
 void WriteBigEndian32(TAtomicFile& file, uint32_t value)
@@ -174,6 +247,79 @@ void WriteTimeSignature(TAtomicFile& file, std::string_view signature)
         }
     }
     throw EConvertError(Format("'%.*s' is not a known time signature", static_cast<int>(signature.size()), signature.data()));
+}
+
+// Gathers an entry's events so that they reach the file in one Write instead
+// of byte by byte; a large chord is passed on in several pieces.
+class EventBuffer {
+public:
+    explicit EventBuffer(TAtomicFile& file) : m_file(file) { }
+    void Put(uint8_t byte)
+    {
+        if (m_used == sizeof m_bytes)
+            Flush();
+        m_bytes[m_used++] = byte;
+    }
+    // Status, key and velocity of a note event, after its delta time.
+    void PutNote(uint8_t status, uint8_t key, uint8_t velocity)
+    {
+        if (m_used > sizeof m_bytes - 3)
+            Flush();
+        m_bytes[m_used] = status;
+        m_bytes[m_used + 1] = key;
+        m_bytes[m_used + 2] = velocity;
+        m_used += 3;
+    }
+    void Flush()
+    {
+        m_file.Write(m_bytes, m_used);
+        m_used = 0;
+    }
+
+private:
+    TAtomicFile& m_file;
+    uint8_t m_bytes[256];
+    size_t m_used { 0 };
+};
+
+// One entry's events: every note-on at delta 0, the entry's length before
+// the first note-off, the other note-offs at delta 0. The entry has passed
+// CheckEntry; its keys are checked here before the first byte goes out, so a
+// bad key leaves the file as it was. A chord of more keys than the small
+// array holds is read a second time to write them.
+void WriteEntry(TAtomicFile& file, const LengthCode& length, std::string_view notes, uint8_t velocity,
+    bool exactTiming, long long entry)
+{
+    uint8_t keys[16];
+    const size_t count = ReadKeys(notes, keys, std::size(keys), entry);
+    auto keyAt = [&](auto each) {
+        if (count <= std::size(keys)) {
+            for (size_t i = 0; i < count; ++i)
+                each(i, keys[i]);
+        } else {
+            size_t i = 0;
+            ForEachItem(notes, [&](std::string_view item) { each(i++, static_cast<uint8_t>(ReadItem(item))); });
+        }
+    };
+
+    EventBuffer out(file);
+    keyAt([&](size_t, uint8_t key) {
+        out.Put(0x00);
+        out.PutNote(0x90, key, velocity);
+    });
+    const int ticks = length.ticks;
+    if (DeltaBytes(ticks) == 1) {
+        out.Put(static_cast<uint8_t>(ticks));
+    } else {
+        out.Put(static_cast<uint8_t>(0x80 | (ticks >> 7)));
+        out.Put(exactTiming ? static_cast<uint8_t>(ticks & 0x7F) : 0x00);
+    }
+    keyAt([&](size_t i, uint8_t key) {
+        if (i > 0)
+            out.Put(0x00);
+        out.PutNote(0x80, key, velocity);
+    });
+    out.Flush();
 }
 
 constexpr uint8_t kEndOfTrack[] = { 0x00, 0xFF, 0x2F, 0x00 };
@@ -276,8 +422,9 @@ int TVelMidi::CountBytes() const
         long long keys = 1;
         for (char c : notes[i])
             keys += c == ',';
-        const AnsiString& code = i < lengths.size() ? lengths[i] : AnsiString();
-        int delta = (code == "32" || code == "T32") ? 1 : 2;
+        // One byte for "32" and "T32", two for every other text.
+        const LengthCode* code = i < lengths.size() ? FindLength(lengths[i]) : nullptr;
+        int delta = code && DeltaBytes(code->ticks) == 1 ? 1 : 2;
         total += 8 * keys - 1 + delta;
         if (total > INT32_MAX)
             throw EInOutError("The note list is too long for a MIDI file");
@@ -288,34 +435,8 @@ int TVelMidi::CountBytes() const
 void TVelMidi::NoteOnEvent(TAtomicFile& file, const AnsiString& length, const AnsiString& notes, const AnsiString& velocity)
 {
     long long v = ReadItem(velocity);
-    CheckEntry(notes, length, v, velocity, AnsiString());
-    const uint8_t vel = static_cast<uint8_t>(v);
-    const int ticks = Ticks(*FindLength(length));
-
-    ForEachItem(notes, [&](std::string_view item) {
-        file.WriteByte(0x00);
-        file.WriteByte(0x90);
-        file.WriteByte(static_cast<uint8_t>(ReadItem(item)));
-        file.WriteByte(vel);
-    });
-    bool first = true;
-    ForEachItem(notes, [&](std::string_view item) {
-        if (first) {
-            // The entry's whole length goes before the first note-off.
-            if (DeltaBytes(ticks) == 1) {
-                file.WriteByte(static_cast<uint8_t>(ticks));
-            } else {
-                file.WriteByte(static_cast<uint8_t>(0x80 | (ticks >> 7)));
-                file.WriteByte(ExactTiming ? static_cast<uint8_t>(ticks & 0x7F) : 0x00);
-            }
-            first = false;
-        } else {
-            file.WriteByte(0x00);
-        }
-        file.WriteByte(0x80);
-        file.WriteByte(static_cast<uint8_t>(ReadItem(item)));
-        file.WriteByte(vel);
-    });
+    const LengthCode* code = CheckEntry(notes, length, v, velocity, -1);
+    WriteEntry(file, *code, notes, static_cast<uint8_t>(v), ExactTiming, -1);
 }
 
 void TVelMidi::WriteMidiFile(const AnsiString& fileName)
@@ -327,19 +448,12 @@ void TVelMidi::WriteMidiFile(const AnsiString& fileName)
         throw EListError(Format("The note lists differ in length (%zu notes, %zu lengths, %zu velocities)",
             notes.size(), lengths.size(), velocityTexts.size()));
 
-    // Every entry is checked before the file is created, so a bad entry
-    // costs nothing but the error.
-    std::vector<int32_t> velocities(notes.size());
-    for (size_t i = 0; i < notes.size(); ++i) {
-        int32_t velocity = 0;
-        if (!TryStrToInt(velocityTexts[i], velocity))
-            throw EConvertError(Format("'%s' is not a valid integer value (velocity of note entry %zu)",
-                velocityTexts[i].c_str(), i));
-        CheckEntry(notes[i], lengths[i], velocity, velocityTexts[i], Format(" of note entry %zu", i));
-        velocities[i] = velocity;
-    }
     const int trackLength = CountBytes();
 
+    // Everything goes to a temporary file that replaces the target only once
+    // it is complete. Each entry is checked just before its events are
+    // written; a bad one raises, the temporary file is dropped, and the
+    // target stays as it was.
     TAtomicFile file(fileName);
     // Header: format 1, three tracks, 768 ticks per quarter note.
     file.Write("MThd", 4);
@@ -358,8 +472,15 @@ void TVelMidi::WriteMidiFile(const AnsiString& fileName)
     file.Write("MTrk", 4);
     WriteBigEndian32(file, static_cast<uint32_t>(trackLength));
     const uint64_t trackStart = file.Size();
-    for (size_t i = 0; i < notes.size(); ++i)
-        NoteOnEvent(file, lengths[i], notes[i], IntToStr(velocities[i]));
+    for (size_t i = 0; i < notes.size(); ++i) {
+        // The velocity is read strictly here, where NoteOnEvent would read it leniently.
+        int32_t velocity = 0;
+        if (!TryStrToInt(velocityTexts[i], velocity))
+            throw EConvertError(Format("'%s' is not a valid integer value (velocity of note entry %zu)",
+                velocityTexts[i].c_str(), i));
+        const LengthCode* code = CheckEntry(notes[i], lengths[i], velocity, velocityTexts[i], static_cast<long long>(i));
+        WriteEntry(file, *code, notes[i], static_cast<uint8_t>(velocity), ExactTiming, static_cast<long long>(i));
+    }
     file.Write(kEndOfTrack, sizeof kEndOfTrack);
     if (file.Size() - trackStart != static_cast<uint64_t>(trackLength))
         throw EInOutError(Format("Cannot write \"%s\": the note track came out at %llu bytes instead of %d",
