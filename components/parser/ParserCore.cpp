@@ -306,7 +306,7 @@ long double ParserCore::Eval(const Tree* node)
 long double ParserCore::EvalNode(const Tree* node)
 {
     if (!node->Left || !node->Right)
-        return ReadOperand(node->Text);
+        return ReadLeaf(node);
     char op = node->Text.size() == 1 ? node->Text[0] : '\0';
     if (op == '#')
         return ApplyFunction(node->Left->Text, EvalNode(node->Right.get()));
@@ -438,6 +438,48 @@ long double ParserCore::StrToLongDouble(const AnsiString& s)
 {
     InitLandDot();
     return ReadOperand(s);
+}
+
+// Identifies what, besides its text, decides the value of a number or
+// constant: the decimal symbol in use and the mark conversion.
+uint16_t ParserCore::ReadingKey() const
+{
+    unsigned symbol = FLandDot.size() == 1 ? static_cast<unsigned char>(FLandDot[0]) : 256u;
+    return static_cast<uint16_t>(1 + symbol + (FConvertAllColonsAndDots ? 512u : 0u));
+}
+
+long double ParserCore::ReadLeaf(const Tree* leaf)
+{
+    uint16_t key = ReadingKey();
+    if (leaf->CachedFor == key)
+        return leaf->CachedValue;
+    static constexpr std::string_view variables[] = { "x", "a", "b", "c", "d" };
+    const AnsiString* const values[] = { &FX, &FA, &FB, &FC, &FD };
+    for (size_t i = 0; i < 5; ++i) {
+        if (!IsName(leaf->Text, variables[i]))
+            continue;
+        // A variable whose text names another variable is followed afresh
+        // each time; any other text is read once until it changes.
+        const AnsiString& text = *values[i];
+        bool chained = false;
+        for (std::string_view name : variables)
+            chained = chained || IsName(text, name);
+        VariableReading& kept = FVariableReadings[i];
+        if (!chained && kept.key == key && kept.text == text)
+            return kept.value;
+        long double v = ReadOperand(leaf->Text);
+        if (!chained) {
+            kept.text = text;
+            kept.key = key;
+            kept.value = v;
+        }
+        return v;
+    }
+    // Numbers and constants depend only on their text and the key.
+    long double v = ReadOperand(leaf->Text);
+    leaf->CachedValue = v;
+    leaf->CachedFor = key;
+    return v;
 }
 
 long double ParserCore::ReadOperand(const AnsiString& text) const

@@ -88,6 +88,8 @@ private:
     long double Power(long double base, long double exponent) const;
     // The conversions without their InitLandDot, for use inside one evaluation.
     long double ReadOperand(const AnsiString& text) const;
+    long double ReadLeaf(const Tree* leaf);
+    uint16_t ReadingKey() const;
     AnsiString FormatValue(long double v) const;
     AnsiString TrimNumber(AnsiString s) const;
 
@@ -106,4 +108,13 @@ private:
 
     Tree& FTreeRoot;
     PowerFailure FPowerFailure;
+
+    // The last value read for each variable text, so a variable used twice
+    // in a formula is read once per new text.
+    struct VariableReading {
+        AnsiString text;
+        uint16_t key { 0 };
+        long double value { 0 };
+    };
+    VariableReading FVariableReadings[5];
 };

@@ -4,6 +4,7 @@
 // function code). For "#" the left operand holds the function code and the
 // right operand the argument.
 #include "platform/rtl/AnsiString.h"
+#include <cstdint>
 #include <memory>
 
 struct Tree {
@@ -20,4 +21,9 @@ struct Tree {
     ~Tree();
 
     bool IsLeaf() const { return !Right && !Left; }
+
+    // The value of a number or constant leaf, kept by the evaluator for the
+    // decimal-mark setting it was read under (0: nothing kept).
+    mutable uint16_t CachedFor { 0 };
+    mutable long double CachedValue { 0 };
 };
