@@ -11,7 +11,9 @@
 #include "platform/rtl/TObject.h"
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <span>
 
 class TBitmap;
 
@@ -63,14 +65,25 @@ public:
     int Height() const { return m_height; }
     bool Empty() const { return m_width == 0 || m_height == 0; }
     // The encoded file; empty until Compress (or after a setting changed).
-    const std::vector<uint8_t>& Data() const { return m_data; }
+    std::span<const uint8_t> Data() const { return { m_data.get(), m_dataSize }; }
     // The uncompressed picture, rows of Width() * 3 bytes, blue first.
-    const std::vector<uint8_t>& Pixels() const { return m_pixels; }
+    std::span<const uint8_t> Pixels() const { return { m_pixels.get(), m_pixelBytes }; }
 
 private:
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    // Buffers from malloc: a page is only paid for once it is written, and a
+    // large block grows without copying.
+    using Buffer = std::unique_ptr<uint8_t, FreeDeleter>;
+
     // Checks the size, takes the buffer and returns the row length in bytes.
     size_t PrepareCopy(int width, int height);
-    void Invalidate() { m_data.clear(); }
+    void Invalidate()
+    {
+        m_data.reset();
+        m_dataSize = 0;
+    }
 
     bool m_progressiveDisplay { false };
     bool m_progressiveEncoding { false };
@@ -78,6 +91,8 @@ private:
     int m_quality { kDefaultQuality };
     int m_width { 0 };
     int m_height { 0 };
-    std::vector<uint8_t> m_pixels;
-    std::vector<uint8_t> m_data;
+    Buffer m_pixels;
+    size_t m_pixelBytes { 0 };
+    Buffer m_data;
+    size_t m_dataSize { 0 };
 };

@@ -35,6 +35,16 @@ struct Picture {
     }
 };
 
+std::vector<uint8_t> Bytes(std::span<const uint8_t> bytes)
+{
+    return { bytes.begin(), bytes.end() };
+}
+
+std::vector<uint8_t> Bytes(const std::string& bytes)
+{
+    return { bytes.begin(), bytes.end() };
+}
+
 // Incompressible content: at quality 100 the file is larger than the pixels.
 std::vector<uint8_t> Noise(int width, int height)
 {
@@ -94,7 +104,7 @@ TEST_F(JpegFiles, QualityHundredGivesBaselineColourWithUnitTablesAndFaithfulPixe
 
     // The file written is the data compressed.
     std::string onDisk = ReadFile(Path("page.jpg"));
-    EXPECT_EQ(std::vector<uint8_t>(onDisk.begin(), onDisk.end()), jpeg.Data());
+    EXPECT_EQ(Bytes(onDisk), Bytes(jpeg.Data()));
 }
 
 TEST_F(JpegFiles, SettingsShapeTheFile)
@@ -161,29 +171,42 @@ TEST_F(JpegFiles, ChangingTheEncodingAfterCompressRecompressesOnSave)
 
 TEST(JpegPixels, PaddedAndFourByteRowsGiveTheSamePicture)
 {
-    // Width 5: 15 bytes of pixels in a 16-byte row, as in a 24-bit DIB.
-    const int w = 5, h = 3;
-    std::vector<uint8_t> padded(16 * h, 0xEE), bgrx(20 * h, 0x77);
+    // Width 13: 39 bytes of pixels in a 40-byte row, as in a 24-bit DIB; in
+    // four-byte rows, wide enough for the fast path and a tail after it.
+    const int w = 13, h = 3;
+    const size_t paddedStride = 40, bgrxStride = 13 * 4 + 8;
+    std::vector<uint8_t> padded(paddedStride * h, 0xEE), bgrx(bgrxStride * h, 0x77);
+    std::vector<uint8_t> expected;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             uint8_t b = static_cast<uint8_t>(10 * x + y), g = static_cast<uint8_t>(100 + x), r = static_cast<uint8_t>(200 + y);
-            uint8_t* p = &padded[y * 16 + x * 3];
+            uint8_t* p = &padded[y * paddedStride + x * 3];
             p[0] = b, p[1] = g, p[2] = r;
-            uint8_t* q = &bgrx[y * 20 + x * 4];
+            uint8_t* q = &bgrx[y * bgrxStride + x * 4];
             q[0] = b, q[1] = g, q[2] = r;
+            expected.insert(expected.end(), { b, g, r });
         }
     TJPEGImage fromPadded, fromBgrx;
-    fromPadded.AssignBGR(w, h, padded.data(), 16);
-    fromBgrx.AssignBGRX(w, h, bgrx.data(), 20);
-    ASSERT_EQ(fromPadded.Pixels().size(), 45u);
-    EXPECT_EQ(fromPadded.Pixels(), fromBgrx.Pixels());
-    // Pixel (4, 2): last of the last row, right before the padding.
-    const uint8_t* last = &fromPadded.Pixels()[(2 * 5 + 4) * 3];
-    EXPECT_EQ(last[0], 42);
-    EXPECT_EQ(last[1], 104);
-    EXPECT_EQ(last[2], 202);
-    EXPECT_EQ(fromPadded.Width(), 5);
-    EXPECT_EQ(fromPadded.Height(), 3);
+    fromPadded.AssignBGR(w, h, padded.data(), paddedStride);
+    fromBgrx.AssignBGRX(w, h, bgrx.data(), bgrxStride);
+    EXPECT_EQ(Bytes(fromPadded.Pixels()), expected);
+    EXPECT_EQ(Bytes(fromBgrx.Pixels()), expected);
+    EXPECT_EQ(fromBgrx.Width(), 13);
+    EXPECT_EQ(fromBgrx.Height(), 3);
+
+    // Every width around the fast path's block sizes, one row each.
+    for (int width = 1; width <= 20; ++width) {
+        std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<uint8_t>(i % 4 == 3 ? 0xFF : i);
+        TJPEGImage jpeg;
+        jpeg.AssignBGRX(width, 1, row.data(), row.size());
+        std::vector<uint8_t> want;
+        for (size_t i = 0; i < row.size(); ++i)
+            if (i % 4 != 3)
+                want.push_back(row[i]);
+        EXPECT_EQ(Bytes(jpeg.Pixels()), want) << "width " << width;
+    }
 }
 
 TEST_F(JpegFiles, BadInputRaisesAndWritesNothing)
@@ -221,7 +244,7 @@ TEST_F(JpegFiles, SavingReplacesAnExistingFileWhole)
     jpeg.AssignBGR(8, 8, picture.bgr.data(), 24);
     jpeg.SaveToFile(Path("old.jpg"));
     std::string onDisk = ReadFile(Path("old.jpg"));
-    EXPECT_EQ(std::vector<uint8_t>(onDisk.begin(), onDisk.end()), jpeg.Data());
+    EXPECT_EQ(Bytes(onDisk), Bytes(jpeg.Data()));
     EXPECT_EQ(ListFolder(m_folder), std::vector<std::string> { "old.jpg" });
 }
 
