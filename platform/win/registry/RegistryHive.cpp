@@ -16,13 +16,14 @@ namespace {
 
 std::mutex g_hivesMutex;
 std::map<AnsiString, std::shared_ptr<RegistryHive>> g_hives;
+std::mutex g_handlerMutex;
 std::function<void(const AnsiString&)> g_messageHandler;
 
 void Report(const AnsiString& message)
 {
     std::function<void(const AnsiString&)> handler;
     {
-        std::lock_guard lock(g_hivesMutex);
+        std::lock_guard lock(g_handlerMutex);
         handler = g_messageHandler;
     }
     if (handler)
@@ -138,16 +139,19 @@ bool PathExists(const AnsiString& path)
 
 std::shared_ptr<RegistryHive> RegistryHive::ForFile(const AnsiString& path)
 {
-    std::lock_guard lock(g_hivesMutex);
-    auto it = g_hives.find(path);
-    if (it != g_hives.end())
-        return it->second;
+    // One opening at a time: a second thread asking for the same file waits
+    // for the first one's connection instead of making its own.
+    static std::mutex opening;
+    std::lock_guard openLock(opening);
+    if (auto hive = Cached(path))
+        return hive;
     std::shared_ptr<RegistryHive> hive(new RegistryHive(path));
     {
         std::lock_guard hiveLock(hive->m_mutex);
         if (!hive->Open())
             return nullptr;
     }
+    std::lock_guard lock(g_hivesMutex);
     g_hives.emplace(path, hive);
     return hive;
 }
@@ -161,7 +165,7 @@ std::shared_ptr<RegistryHive> RegistryHive::Cached(const AnsiString& path)
 
 void RegistryHive::SetMessageHandler(std::function<void(const AnsiString&)> handler)
 {
-    std::lock_guard lock(g_hivesMutex);
+    std::lock_guard lock(g_handlerMutex);
     g_messageHandler = std::move(handler);
 }
 
