@@ -33,6 +33,17 @@ bool BeginsAs(const AnsiString& entry, const AnsiString& text, size_t n, bool ca
     return AnsiLowerCase(head) == AnsiLowerCase(text);
 }
 
+// The edit keeps its own texts: a later change to the caller's list must not
+// reach it.
+void CopyTexts(TStringList& own, const TStrings* value)
+{
+    if (value == &own)
+        return;
+    own.Clear();
+    if (value)
+        own.AddStrings(*value);
+}
+
 }
 
 TVelEdit::TVelEdit(TComponent* owner)
@@ -42,20 +53,12 @@ TVelEdit::TVelEdit(TComponent* owner)
 
 void TVelEdit::SetDataList(const TStrings* value)
 {
-    if (value == FDataList.get())
-        return;
-    FDataList->Clear();
-    if (value)
-        FDataList->AddStrings(*value);
+    CopyTexts(*FDataList, value);
 }
 
 void TVelEdit::SetExclusionList(const TStrings* value)
 {
-    if (value == FExclusionList.get())
-        return;
-    FExclusionList->Clear();
-    if (value)
-        FExclusionList->AddStrings(*value);
+    CopyTexts(*FExclusionList, value);
 }
 
 AnsiString TVelEdit::Select(const AnsiString& completed, int* selStart)
@@ -114,7 +117,8 @@ void TVelEdit::Complete()
 
 void TVelEdit::DoExit()
 {
-    if (FExitAfterTab) {
+    // A hidden or disabled edit cannot hold on to the focus: let it go.
+    if (FExitAfterTab || !CanFocus()) {
         TEdit::DoExit();
         return;
     }
