@@ -56,55 +56,54 @@ void Dot(const Target& t, int64_t x, int64_t y, int width, uint32_t pixel)
             t.bitmap->Row(static_cast<int>(yy))[xx] = pixel;
 }
 
-// Bresenham from (x0, y0) towards (x1, y1), the end point left out.
+// A line from (x0, y0) towards (x1, y1), the end point left out. Point i of
+// the n steps along the major axis lies at major0 + i and minor0 +
+// round(i * m / n) (m the minor extent). The closed form lets the range of i
+// that can touch the surface be found first, so a line of any length costs
+// only the pixels it may paint.
 void Line(const Target& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, uint32_t pixel)
 {
     int64_t dx = std::llabs(x1 - x0), dy = std::llabs(y1 - y0);
-    int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    // Only the part of a very long line that can reach the surface matters;
-    // horizontal and vertical lines are clipped directly.
-    if (dy == 0) {
-        if (y0 < t.clip.top - width || y0 >= t.clip.bottom + width)
-            return;
-        int64_t from = x0, to = x1 - sx; // inclusive
-        if (sx < 0)
-            std::swap(from, to);
-        from = std::max<int64_t>(from, t.clip.left - width);
-        to = std::min<int64_t>(to, t.clip.right + width);
-        for (int64_t x = from; x <= to; ++x)
-            Dot(t, x, y0, width, pixel);
+    if (dx == 0 && dy == 0)
         return;
-    }
-    if (dx == 0) {
-        if (x0 < t.clip.left - width || x0 >= t.clip.right + width)
-            return;
-        int64_t from = y0, to = y1 - sy;
-        if (sy < 0)
-            std::swap(from, to);
-        from = std::max<int64_t>(from, t.clip.top - width);
-        to = std::min<int64_t>(to, t.clip.bottom + width);
-        for (int64_t y = from; y <= to; ++y)
-            Dot(t, x0, y, width, pixel);
+    bool xMajor = dx >= dy;
+    int64_t n = xMajor ? dx : dy, m = xMajor ? dy : dx;
+    int64_t a0 = xMajor ? x0 : y0, b0 = xMajor ? y0 : x0;
+    int64_t sa = (xMajor ? x1 > x0 : y1 > y0) ? 1 : -1;
+    int64_t sb = (xMajor ? y1 > y0 : x1 > x0) ? 1 : -1;
+    auto offset = [&](int64_t i) { return static_cast<int64_t>((static_cast<__int128>(2) * i * m + n) / (2 * n)); };
+    // The surface grown by the pen's width, on both axes.
+    int64_t xLo = int64_t(t.clip.left) - width, xHi = int64_t(t.clip.right) + width;
+    int64_t yLo = int64_t(t.clip.top) - width, yHi = int64_t(t.clip.bottom) + width;
+    int64_t aLo = xMajor ? xLo : yLo, aHi = xMajor ? xHi : yHi;
+    int64_t bLo = xMajor ? yLo : xLo, bHi = xMajor ? yHi : xHi;
+    // Steps whose major coordinate lies in [aLo, aHi).
+    int64_t lo = sa > 0 ? aLo - a0 : a0 - aHi + 1;
+    int64_t hi = sa > 0 ? aHi - a0 : a0 - aLo + 1;
+    lo = std::max<int64_t>(lo, 0);
+    hi = std::min<int64_t>(hi, n);
+    if (lo >= hi)
         return;
-    }
-    int64_t err = dx - dy;
-    int64_t x = x0, y = y0;
-    // Guard against pathological lengths: stop once the line has left the
-    // surface for good in both directions of travel.
-    int64_t steps = std::max(dx, dy);
-    for (int64_t i = 0; i < steps; ++i) {
-        Dot(t, x, y, width, pixel);
-        int64_t e2 = 2 * err;
-        if (e2 > -dy) {
-            err -= dy;
-            x += sx;
+    // The minor offset grows with i: keep the steps whose offset k satisfies
+    // kMin <= k <= kMax.
+    int64_t kMin = sb > 0 ? bLo - b0 : b0 - bHi + 1;
+    int64_t kMax = sb > 0 ? bHi - 1 - b0 : b0 - bLo;
+    auto firstAtLeast = [&](int64_t k) { // first i in [lo, hi) with offset(i) >= k, else hi
+        int64_t l = lo, h = hi;
+        while (l < h) {
+            int64_t mid = l + (h - l) / 2;
+            if (offset(mid) >= k)
+                h = mid;
+            else
+                l = mid + 1;
         }
-        if (e2 < dx) {
-            err += dx;
-            y += sy;
-        }
-        if ((sx > 0 ? x >= t.clip.right + width : x < t.clip.left - width) || (sy > 0 ? y >= t.clip.bottom + width : y < t.clip.top - width))
-            break;
+        return l;
+    };
+    int64_t from = firstAtLeast(kMin);
+    int64_t to = kMax == INT64_MAX ? hi : firstAtLeast(kMax + 1);
+    for (int64_t i = from; i < to; ++i) {
+        int64_t a = a0 + sa * i, b = b0 + sb * offset(i);
+        Dot(t, xMajor ? a : b, xMajor ? b : a, width, pixel);
     }
 }
 
