@@ -301,13 +301,24 @@ bool isOneOf(std::string_view name, std::initializer_list<std::string_view> name
     return false;
 }
 
+bool isFormatting(std::string_view name)
+{
+    return isOneOf(name, { "a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong", "tt", "u" });
+}
+
+bool hasOptionalEnd(std::string_view name)
+{
+    return isOneOf(name, { "p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "tbody", "thead", "tfoot",
+                             "rb", "rt", "rp", "rtc", "caption", "colgroup", "html", "head", "body" });
+}
+
 }
 
 int HTMLParser::EstimateDepth(std::string_view text, int limit)
 {
-    // Open elements by name; an end tag closes up to its match, a start tag
-    // of an element whose end tag may be left out closes an earlier one of
-    // its kind. Names are kept as views into the text.
+    // Open elements by name (views into the text); an end tag closes up to
+    // its match. Meant to err on the deep side for hostile markup; the built
+    // tree is checked again.
     std::vector<std::string_view> open;
     int deepest = 0;
     size_t i = 0;
@@ -345,7 +356,13 @@ int HTMLParser::EstimateDepth(std::string_view text, int limit)
         if (closing) {
             for (size_t k = open.size(); k-- > 0;) {
                 if (sameNoCase(open[k], name)) {
-                    open.resize(k);
+                    // A misnested formatting element is closed and reopened
+                    // inside what follows it (the adoption agency), so the
+                    // elements above it stay open.
+                    bool misnested = isFormatting(name)
+                        && std::any_of(open.begin() + static_cast<long>(k) + 1, open.end(), [](std::string_view o) { return !isFormatting(o); });
+                    if (!misnested)
+                        open.resize(k);
                     break;
                 }
             }
@@ -377,13 +394,16 @@ int HTMLParser::EstimateDepth(std::string_view text, int limit)
         // "/>" closes an element only inside SVG or MathML; in HTML it is ignored.
         if (selfClosing && std::any_of(open.begin(), open.end(), [](std::string_view o) { return isOneOf(o, { "svg", "math" }); }))
             continue;
-        if (isOneOf(name, { "p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "tbody", "thead", "tfoot",
-                              "rb", "rt", "rp", "rtc", "caption", "colgroup", "html", "head", "body" })) {
+        // An element whose end tag may be left out closes an earlier one of
+        // its kind, when only such elements or formatting stand between.
+        if (hasOptionalEnd(name)) {
             for (size_t k = open.size(); k-- > 0;) {
                 if (sameNoCase(open[k], name)) {
                     open.resize(k);
                     break;
                 }
+                if (!hasOptionalEnd(open[k]) && !isFormatting(open[k]))
+                    break;
             }
         }
         open.push_back(name);
