@@ -58,12 +58,12 @@ public:
     void DeleteNote(int index);
     void ClearNotes();
 
-    // Writes the note list to fileName; the list is left unchanged. Every
-    // entry is checked first: an entry that would not give a valid file raises
-    // EConvertError naming the entry (its index in the list) and the offending
-    // text, and the file is not touched. The file is replaced as a whole
-    // through a temporary file, so a failed write never leaves a partial file;
-    // a file that cannot be written raises EInOutError.
+    // Writes the note list to fileName; the list is left unchanged. The file
+    // is replaced as a whole through a temporary file in the same folder, so
+    // it is never left half-written: an entry that would not give a valid
+    // file raises EConvertError naming the entry (its index in the list) and
+    // the offending text, and fileName stays as it was (or absent). A file
+    // that cannot be written raises EInOutError naming it.
     void WriteMidiFile(const AnsiString& fileName);
     // Byte length of the note track's events, end of track included.
     int CountBytes() const;

@@ -148,16 +148,10 @@ void TAtomicFile::FlushBuffer()
     WriteThrough(m_buffer.get(), used);
 }
 
-void TAtomicFile::Write(const void* data, size_t size)
+void TAtomicFile::WriteSlow(const void* data, size_t size)
 {
     CheckOpen();
     const char* bytes = static_cast<const char*>(data);
-    if (size <= kBufferSize - m_used) {
-        if (size > 0)
-            std::memcpy(m_buffer.get() + m_used, bytes, size);
-        m_used += size;
-        return;
-    }
     FlushBuffer();
     if (size >= kBufferSize) {
         WriteThrough(bytes, size);

@@ -11,6 +11,7 @@
 #include "platform/rtl/TObject.h"
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -25,8 +26,18 @@ public:
     // Without Commit the temporary file is removed and the target is untouched.
     ~TAtomicFile() override;
 
-    // Buffered writes; large blocks bypass the buffer.
-    void Write(const void* data, size_t size);
+    // Buffered writes; large blocks bypass the buffer. The common small
+    // write is a copy into the buffer, inline.
+    void Write(const void* data, size_t size)
+    {
+        if (m_fd >= 0 && size <= kBufferSize - m_used) {
+            if (size > 0) // data may be null for an empty write
+                std::memcpy(m_buffer.get() + m_used, data, size);
+            m_used += size;
+            return;
+        }
+        WriteSlow(data, size);
+    }
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
     void WriteByte(uint8_t byte)
     {
@@ -50,6 +61,7 @@ public:
 private:
     static constexpr size_t kBufferSize = 64 * 1024;
 
+    void WriteSlow(const void* data, size_t size);
     void FlushBuffer();
     void WriteThrough(const char* data, size_t size);
     void CheckOpen() const;
