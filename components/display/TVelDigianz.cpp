@@ -132,12 +132,12 @@ void TVelDigianz::Punkt(int pos, int col, int row)
     long long x = (pos - 1LL) * (static_cast<long long>(FZeichenAbstand) + FZeichenBreite)
         + (col - 1LL) * (static_cast<long long>(FPunktBreite) + FPunktLuecke);
     long long y = (row - 1LL) * FPunktHoehe + static_cast<long long>(row) * FZeilenLuecke;
-    Canvas()->FillRect(TRect(Saturate(x), Saturate(y), Saturate(x + FPunktBreite), Saturate(y + FPunktHoehe)));
+    DotCanvas()->FillRect(TRect(Saturate(x), Saturate(y), Saturate(x + FPunktBreite), Saturate(y + FPunktHoehe)));
 }
 
 void TVelDigianz::Matrix(int pos)
 {
-    Canvas()->Brush()->SetColor(FV1Grund);
+    DotCanvas()->Brush()->SetColor(FV1Grund);
     // The sixth column lies in the gap after the cell, so unlit dots run on
     // evenly from one cell into the next.
     for (int col = 1; col <= 6; ++col) {
@@ -148,7 +148,7 @@ void TVelDigianz::Matrix(int pos)
 
 void TVelDigianz::Zeichen(int pos, const AnsiString& dots)
 {
-    Canvas()->Brush()->SetColor(FV2Grund);
+    DotCanvas()->Brush()->SetColor(FV2Grund);
     int column = 0;
     int row = 0;
     bool haveColumn = false;
@@ -185,7 +185,16 @@ void TVelDigianz::PrintZeichenkette(const AnsiString& text)
         return;
     // The background is left transparent on purpose: between the dots the
     // surface beneath shows through (in the copier, the black panel).
-    Canvas()->Brush()->SetColor(FHGrund);
+    TCanvas* canvas = Canvas();
+    canvas->Brush()->SetColor(FHGrund);
+    // One canvas for the whole text: asking for it makes sure of the
+    // surface and schedules the update, once is enough.
+    struct Scope {
+        TCanvas*& slot;
+        TCanvas* outer;
+        ~Scope() { slot = outer; }
+    } scope { m_drawing, m_drawing };
+    m_drawing = canvas;
 
     long long step = static_cast<long long>(FZeichenAbstand) + FZeichenBreite;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -197,4 +206,9 @@ void TVelDigianz::PrintZeichenkette(const AnsiString& text)
             break;
         PrintZeichen(static_cast<int>(i) + 1, text.substr(i, 1));
     }
+}
+
+TCanvas* TVelDigianz::DotCanvas()
+{
+    return m_drawing ? m_drawing : Canvas();
 }

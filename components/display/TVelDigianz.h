@@ -57,6 +57,8 @@ protected:
 
 private:
     void Redraw();
+    // The canvas to draw the dots on.
+    TCanvas* DotCanvas();
 
     int FBuchstabenanzahl { 4 };
     int FMatrixgroesse { 80 };
@@ -65,4 +67,5 @@ private:
     TColor FHGrund { RGB(128, 128, 128) };
     TColor FV1Grund { RGB(0, 128, 0) };
     TColor FV2Grund { RGB(0, 255, 0) };
+    TCanvas* m_drawing { nullptr };
 };
