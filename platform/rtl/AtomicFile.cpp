@@ -79,6 +79,9 @@ TAtomicFile::TAtomicFile(const AnsiString& fileName)
     bool haveExisting = ::stat(m_targetPath.c_str(), &existing) == 0;
     if (haveExisting && S_ISDIR(existing.st_mode))
         throw EInOutError(Format("Cannot create \"%s\": %s", fileName.c_str(), ErrorText(EISDIR).c_str()));
+    // A rename would put a plain file in place of a device, pipe or socket.
+    if (haveExisting && !S_ISREG(existing.st_mode))
+        throw EInOutError(Format("Cannot create \"%s\": not a regular file", fileName.c_str()));
 
     // O_EXCL with our own random suffix rather than mkstemp: the file is then
     // created with 0666 less the umask, exactly like a plain new file.
@@ -102,7 +105,7 @@ TAtomicFile::TAtomicFile(const AnsiString& fileName)
     if (m_fd < 0)
         throw EInOutError(Format("Cannot create \"%s\": %s", fileName.c_str(), ErrorText(error).c_str()));
 
-    if (haveExisting && S_ISREG(existing.st_mode))
+    if (haveExisting)
         ::fchmod(m_fd, existing.st_mode & 07777); // best effort: a foreign file's mode may not be ours to set
 }
 

@@ -21,7 +21,8 @@ public:
     // Creates the temporary file beside fileName (a symbolic link is followed,
     // so the file it points to is replaced and the link stays). An existing
     // target's permission bits are carried over; a new file gets 0666 less the
-    // umask, like any newly created file.
+    // umask, like any newly created file. A device, pipe or socket is not
+    // replaced; a hard link to the old file keeps the old content.
     explicit TAtomicFile(const AnsiString& fileName);
     // Without Commit the temporary file is removed and the target is untouched.
     ~TAtomicFile() override;

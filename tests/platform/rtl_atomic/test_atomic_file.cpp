@@ -136,7 +136,8 @@ TEST_F(AtomicFileTest, FollowsASymbolicLinkAndKeepsTheLink)
 TEST_F(AtomicFileTest, UnwritableTargetsRaiseAnErrorNamingTheFile)
 {
     fs::create_directory(m_dir / "sub");
-    for (AnsiString target : { Path("missing/x.mid"), Path("sub"), Path("sub") + "/", AnsiString() }) {
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+    for (AnsiString target : { Path("missing/x.mid"), Path("sub"), Path("sub") + "/", Path("pipe"), AnsiString() }) {
         try {
             TAtomicFile file(target);
             ADD_FAILURE() << "opened '" << target << "'";
@@ -146,7 +147,8 @@ TEST_F(AtomicFileTest, UnwritableTargetsRaiseAnErrorNamingTheFile)
             }
         }
     }
-    EXPECT_EQ(Entries(), std::vector<AnsiString> { "sub" });
+    EXPECT_EQ(Entries(), (std::vector<AnsiString> { "pipe", "sub" }));
+    EXPECT_TRUE(fs::is_fifo(m_dir / "pipe"));
     EXPECT_TRUE(fs::is_empty(m_dir / "sub"));
 }
 
