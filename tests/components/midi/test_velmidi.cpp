@@ -151,12 +151,6 @@ TEST_F(VelMidiList, DeletingOutsideTheListChangesNothing)
 
 // ---- the file writer --------------------------------------------------------
 
-struct Event {
-    int track;
-    long tick;
-    AnsiString text; // event name and values
-};
-
 Bytes Hex(const char* hex)
 {
     Bytes bytes;
