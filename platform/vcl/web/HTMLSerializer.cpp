@@ -7,22 +7,32 @@ const HTMLNode& at(const HTMLTree& tree, int32_t index) { return tree.nodes[stat
 
 void escape(std::string& out, const std::string& text, bool attribute)
 {
+    // Copies runs of ordinary characters whole; most text has nothing to escape.
+    size_t run = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
+        const char* replacement = nullptr;
+        size_t consumed = 1;
         if (c == '&')
-            out += "&amp;";
+            replacement = "&amp;";
         else if (c == '"' && attribute)
-            out += "&quot;";
+            replacement = "&quot;";
         else if (c == '<' && !attribute)
-            out += "&lt;";
+            replacement = "&lt;";
         else if (c == '>' && !attribute)
-            out += "&gt;";
+            replacement = "&gt;";
         else if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
-            out += "&nbsp;";
-            ++i;
-        } else
-            out += c;
+            replacement = "&nbsp;";
+            consumed = 2;
+        }
+        if (!replacement)
+            continue;
+        out.append(text, run, i - run);
+        out += replacement;
+        i += consumed - 1;
+        run = i + 1;
     }
+    out.append(text, run, text.size() - run);
 }
 
 void startTag(std::string& out, const HTMLNode& node)

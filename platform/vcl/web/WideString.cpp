@@ -78,6 +78,10 @@ WideString Utf8ToWide(std::string_view text)
     out.reserve(text.size());
     size_t pos = 0;
     while (pos < text.size()) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            out += static_cast<char16_t>(text[pos++]);
+            continue;
+        }
         char32_t c = DecodeUtf8(text, pos);
         if (c >= 0x10000) {
             c -= 0x10000;
@@ -96,6 +100,10 @@ std::string WideToUtf8(std::u16string_view text)
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
