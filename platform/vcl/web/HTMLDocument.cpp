@@ -35,7 +35,8 @@ std::string escapeText(std::string_view text)
 
 }
 
-std::shared_ptr<HTMLDocument> HTMLDocument::Load(std::string_view bytes, std::string_view contentType, std::string_view url)
+std::shared_ptr<HTMLDocument> HTMLDocument::Load(std::string_view bytes, std::string_view contentType, std::string_view url,
+    const std::atomic<bool>* cancel)
 {
     if (bytes.size() > HTMLParser::MaxDocumentBytes)
         throw EWebBrowserError(Format("The document is too large (more than %zu bytes)", HTMLParser::MaxDocumentBytes));
@@ -48,7 +49,7 @@ std::shared_ptr<HTMLDocument> HTMLDocument::Load(std::string_view bytes, std::st
     std::string text = Charset::ToUtf8(bytes, charset);
     if (plain)
         text = "<pre>" + escapeText(text) + "</pre>";
-    auto tree = HTMLParser::Parse(text);
+    auto tree = HTMLParser::Parse(text, cancel);
     tree->url = url;
     tree->charset = charset;
     return std::make_shared<HTMLDocument>(std::move(tree));

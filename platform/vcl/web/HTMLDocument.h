@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/vcl/web/HTMLTree.h"
 #include "platform/vcl/web/IHTMLDocument2.h"
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -11,7 +12,8 @@ public:
     // or "" when there is none (a local file). text/plain becomes a document
     // holding the text in a <pre>. Raises EWebBrowserError past a limit of
     // HTMLParser, or for a type that is not text.
-    static std::shared_ptr<HTMLDocument> Load(std::string_view bytes, std::string_view contentType, std::string_view url);
+    static std::shared_ptr<HTMLDocument> Load(std::string_view bytes, std::string_view contentType, std::string_view url,
+        const std::atomic<bool>* cancel = nullptr);
 
     explicit HTMLDocument(std::shared_ptr<const HTMLTree> tree) : m_tree(std::move(tree)) { }
 

@@ -20,13 +20,14 @@ struct alignas(16) BlockHeader {
     size_t size;
 };
 
-enum class Abandon { None, Memory, Time };
+enum class Abandon { None, Memory, Time, Cancelled };
 
 struct Arena {
     BlockHeader* head { nullptr };
     size_t live { 0 };
     unsigned calls { 0 };
     std::chrono::steady_clock::time_point deadline;
+    const std::atomic<bool>* cancel { nullptr };
     std::jmp_buf* escape { nullptr };
     Abandon reason { Abandon::None };
 
@@ -51,8 +52,12 @@ void* arenaAllocate(void* userdata, size_t size)
     auto* arena = static_cast<Arena*>(userdata);
     if (size > HTMLParser::MaxParseMemory - std::min(arena->live, HTMLParser::MaxParseMemory))
         abandon(arena, Abandon::Memory);
-    if ((++arena->calls & 255) == 0 && std::chrono::steady_clock::now() > arena->deadline)
-        abandon(arena, Abandon::Time);
+    if ((++arena->calls & 255) == 0) {
+        if (std::chrono::steady_clock::now() > arena->deadline)
+            abandon(arena, Abandon::Time);
+        if (arena->cancel && arena->cancel->load(std::memory_order_relaxed))
+            abandon(arena, Abandon::Cancelled);
+    }
     auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (!block)
         abandon(arena, Abandon::Memory);
@@ -414,7 +419,7 @@ int HTMLParser::EstimateDepth(std::string_view text, int limit)
     return deepest;
 }
 
-std::shared_ptr<HTMLTree> HTMLParser::Parse(std::string_view utf8)
+std::shared_ptr<HTMLTree> HTMLParser::Parse(std::string_view utf8, const std::atomic<bool>* cancel)
 {
     if (utf8.size() > MaxDocumentBytes)
         throw EWebBrowserError(Format("The document is too large (more than %zu bytes)", MaxDocumentBytes));
@@ -424,6 +429,7 @@ std::shared_ptr<HTMLTree> HTMLParser::Parse(std::string_view utf8)
 
     Arena arena;
     arena.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(MaxParseSeconds);
+    arena.cancel = cancel;
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = arenaAllocate;
     options.deallocator = arenaFree;
@@ -431,6 +437,8 @@ std::shared_ptr<HTMLTree> HTMLParser::Parse(std::string_view utf8)
     options.max_errors = 0;
     GumboOutput* output = parseGuarded(arena, options, utf8.data(), utf8.size());
     if (!output) {
+        if (arena.reason == Abandon::Cancelled)
+            throw EWebBrowserError("Loading the document was cancelled");
         if (arena.reason == Abandon::Time)
             throw EWebBrowserError(Format("The document takes too long to parse (more than %d seconds)", MaxParseSeconds));
         throw EWebBrowserError("The document needs too much memory to parse");

@@ -9,6 +9,7 @@
 //    and the clock is checked while it runs; past either it is abandoned.
 // Each refusal raises EWebBrowserError with a message saying which bound.
 #include "platform/vcl/web/HTMLTree.h"
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -22,8 +23,9 @@ public:
     static constexpr int MaxParseSeconds = 20;
 
     // utf8 must be valid UTF-8 (see Charset). The result owns copies of
-    // everything it needs.
-    static std::shared_ptr<HTMLTree> Parse(std::string_view utf8);
+    // everything it needs. Once cancel is set the parse is abandoned with an
+    // error, so a browser that goes away need not wait for a long parse.
+    static std::shared_ptr<HTMLTree> Parse(std::string_view utf8, const std::atomic<bool>* cancel = nullptr);
 
     // A quick over-estimate of the nesting depth, stopping once it passes
     // limit. Does not allocate per tag.

@@ -65,7 +65,7 @@ void TCppWebBrowser::Navigate(const WideString& URL, OleVariant*, OleVariant*, O
             FetchResult fetched = DocumentLoader::Fetch(request, *cancel);
             if (!cancel->load()) {
                 outcome.url = Utf8ToWide(fetched.finalUrl);
-                outcome.document = HTMLDocument::Load(fetched.body, fetched.contentType, fetched.finalUrl);
+                outcome.document = HTMLDocument::Load(fetched.body, fetched.contentType, fetched.finalUrl, cancel.get());
             }
         } catch (const EFetchError& e) {
             outcome.error = e.Message();

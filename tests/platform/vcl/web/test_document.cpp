@@ -145,6 +145,10 @@ TEST(HTMLParser, RefusesDocumentsPastItsBounds)
     // Nesting the estimate does not see (the implied tbody of each table) is
     // still caught on the built tree.
     EXPECT_EQ(message(repeat("<table><tr><td>", 150)), "The document is nested too deeply (more than 512 levels)");
+
+    // A parse whose browser has gone away stops early.
+    std::atomic<bool> cancelled { true };
+    EXPECT_THROW(HTMLParser::Parse(repeat("<p>x", 2000), &cancelled), EWebBrowserError);
 }
 
 TEST(DocumentLoader, FileUrlsToPaths)
