@@ -50,7 +50,9 @@ AnsiString TVelReg::Pop(AnsiString name)
     reg.SetRootKey(HKEY_CURRENT_USER);
     if (!reg.OpenKey(ProgrammKey(), false))
         return {};
-    AnsiString value = reg.ValueExists(name) ? reg.ReadString(name) : AnsiString();
+    // A missing value reads as "", so asking first whether it exists would
+    // only cost a second look-up.
+    AnsiString value = reg.ReadString(name);
     reg.CloseKey();
     return value;
 }

@@ -126,19 +126,19 @@ void TRegistry::GetValueNames(TStrings* strings)
 bool TRegistry::GetData(const AnsiString& name, DWORD& type, std::string& data)
 {
     HKEY key = m_currentKey ? m_currentKey : m_rootKey;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
-    // The value may change between asking its size and reading it; a few
-    // rounds settle that.
-    for (int attempt = 0; rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA; ++attempt) {
+    // Most values are short: read straight into a small buffer and ask for
+    // the size only when it does not fit. The value may change between two
+    // reads, so a few rounds settle that.
+    data.resize(256);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size);
+    for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 8; ++attempt) {
         data.resize(size);
         rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size);
-        if (rc == ERROR_SUCCESS) {
-            data.resize(size);
-            return true;
-        }
-        if (attempt == 8)
-            break;
+    }
+    if (rc == ERROR_SUCCESS) {
+        data.resize(size);
+        return true;
     }
     if (rc == ERROR_FILE_NOT_FOUND)
         return false;

@@ -106,9 +106,9 @@ std::string ColumnBlob(sqlite3_stmt* s, int column)
     return blob ? std::string(static_cast<const char*>(blob), static_cast<size_t>(size)) : std::string();
 }
 
-// Serialises the recovery of a damaged hive between processes, so that two
-// of them noticing the damage at once do not each move a file aside (the
-// second would move the first one's fresh hive).
+// An exclusive lock on the hive's folder, held while a process opens (and,
+// when damaged, replaces) the hive. Taken once per opening, never nested:
+// a second lock from the same process would wait for itself.
 class FolderLock {
 public:
     explicit FolderLock(const AnsiString& file)
@@ -182,6 +182,9 @@ void RegistryHive::Close()
         sqlite3_finalize(s);
         s = nullptr;
     }
+    for (sqlite3_stmt* s : m_pathStatements)
+        sqlite3_finalize(s);
+    m_pathStatements.clear();
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -245,13 +248,11 @@ bool RegistryHive::TryOpen(bool& damaged)
 
 bool RegistryHive::Open()
 {
-    bool damaged = false;
-    if (TryOpen(damaged))
-        return true;
-    if (!damaged)
-        return false;
+    // One process at a time sets a hive up: two of them creating a new file
+    // at once would race on switching it to the write-ahead log, and two
+    // noticing damage at once would each move a file aside.
     FolderLock lock(m_path);
-    // Another process may have mended it while we waited for the lock.
+    bool damaged = false;
     if (TryOpen(damaged))
         return true;
     if (!damaged)
@@ -355,19 +356,62 @@ LONG RegistryHive::FindChild(KeyId parent, std::string_view name, KeyId& child)
     return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : Failure(rc, ERROR_CANTREAD);
 }
 
+LONG RegistryHive::FindPath(KeyId parent, const std::vector<std::string>& parts, KeyId& result)
+{
+    // Deep paths are rare: walk them a level at a time rather than joining
+    // more tables than SQLite allows.
+    constexpr size_t kMaxJoined = 16;
+    if (parts.size() == 1 || parts.size() > kMaxJoined) {
+        KeyId current = parent;
+        for (const std::string& part : parts)
+            if (LONG rc = FindChild(current, part, current); rc != ERROR_SUCCESS)
+                return rc;
+        result = current;
+        return ERROR_SUCCESS;
+    }
+    // Opening a key is most of what a read or write of one value costs, so
+    // the whole path is one statement: keys k1 .. kN joined parent to child.
+    if (m_pathStatements.size() < parts.size() + 1)
+        m_pathStatements.resize(parts.size() + 1, nullptr);
+    sqlite3_stmt*& statement = m_pathStatements[parts.size()];
+    if (!statement) {
+        std::string sql = "SELECT k" + std::to_string(parts.size()) + ".id FROM keys k1";
+        std::string where = " WHERE k1.parent = ?1 AND k1.name = ?2";
+        for (size_t i = 2; i <= parts.size(); ++i) {
+            std::string k = "k" + std::to_string(i);
+            sql += " JOIN keys " + k + " ON " + k + ".parent = k" + std::to_string(i - 1) + ".id";
+            where += " AND " + k + ".name = ?" + std::to_string(i + 1);
+        }
+        sql += where;
+        int rc = sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+        if (rc != SQLITE_OK) {
+            statement = nullptr;
+            return Failure(rc, ERROR_CANTREAD);
+        }
+    }
+    Use s(statement);
+    sqlite3_bind_int64(*s, 1, parent);
+    for (size_t i = 0; i < parts.size(); ++i)
+        BindText(*s, static_cast<int>(i + 2), parts[i]);
+    int rc = sqlite3_step(*s);
+    if (rc == SQLITE_ROW) {
+        result = sqlite3_column_int64(*s, 0);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : Failure(rc, ERROR_CANTREAD);
+}
+
 LONG RegistryHive::OpenKey(KeyId parent, const std::vector<std::string>& parts, KeyId& result)
 {
     return Run([&]() -> LONG {
         LONG error;
-        if (parts.empty() && !Exists(parent, error))
-            return error ? error : ERROR_KEY_DELETED;
-        KeyId current = parent;
-        for (const std::string& part : parts) {
-            if (LONG rc = FindChild(current, part, current); rc != ERROR_SUCCESS)
-                return rc;
+        if (parts.empty()) {
+            if (!Exists(parent, error))
+                return error ? error : ERROR_KEY_DELETED;
+            result = parent;
+            return ERROR_SUCCESS;
         }
-        result = current;
-        return ERROR_SUCCESS;
+        return FindPath(parent, parts, result);
     });
 }
 

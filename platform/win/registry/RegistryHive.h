@@ -78,6 +78,8 @@ private:
     LONG Failure(int rc, LONG fallback);
     bool Exists(KeyId key, LONG& error);
     LONG FindChild(KeyId parent, std::string_view name, KeyId& child);
+    // The key at parts below parent, looked up by one statement.
+    LONG FindPath(KeyId parent, const std::vector<std::string>& parts, KeyId& result);
     // Runs op; when it reports a damaged hive, recovers once and runs it again.
     LONG Run(const std::function<LONG()>& op);
 
@@ -85,5 +87,7 @@ private:
     std::mutex m_mutex;
     sqlite3* m_db { nullptr };
     sqlite3_stmt* m_statements[static_cast<int>(Statement::Count)] {};
+    // One lookup statement per path depth, made when first needed.
+    std::vector<sqlite3_stmt*> m_pathStatements;
     bool m_damaged { false };
 };
