@@ -80,6 +80,8 @@ protected:
     }
 
     bool IsLongDouble(const AnsiString& s) const;
+    // Empties the stored tree of this parser class (frees its nodes).
+    void ReleaseTree() { FTreeRoot = Tree(); }
 
 private:
     bool MakeTreeAt(Tree* node, AnsiString s, int level);
