@@ -99,20 +99,19 @@ bool open(std::string& out, const HTMLTree& tree, const HTMLNode& node)
     return false;
 }
 
-void serialize(std::string& out, const HTMLTree& tree, int32_t root)
+// Visits the nodes below root in document order without recursion. enter(n)
+// returns true to go into n's children; leave(n) follows for each element
+// entered, once its children are done.
+template<typename Enter, typename Leave>
+void walk(const HTMLTree& tree, int32_t root, Enter enter, Leave leave)
 {
     int32_t n = at(tree, root).firstChild;
     while (n >= 0) {
-        const HTMLNode& node = at(tree, n);
-        if (node.kind == HTMLNode::Kind::Element) {
-            if (open(out, tree, node)) {
-                n = node.firstChild;
-                continue;
-            }
-        } else {
-            leaf(out, tree, node);
+        if (enter(n)) {
+            n = at(tree, n).firstChild;
+            continue;
         }
-        // Climb until a next sibling, closing the elements left behind.
+        // Climb until a next sibling, leaving the elements behind.
         while (true) {
             if (at(tree, n).nextSibling >= 0) {
                 n = at(tree, n).nextSibling;
@@ -123,9 +122,23 @@ void serialize(std::string& out, const HTMLTree& tree, int32_t root)
                 n = -1;
                 break;
             }
-            endTag(out, at(tree, n));
+            leave(n);
         }
     }
+}
+
+void serialize(std::string& out, const HTMLTree& tree, int32_t root)
+{
+    walk(
+        tree, root,
+        [&](int32_t n) {
+            const HTMLNode& node = at(tree, n);
+            if (node.kind == HTMLNode::Kind::Element)
+                return open(out, tree, node);
+            leaf(out, tree, node);
+            return false;
+        },
+        [&](int32_t n) { endTag(out, at(tree, n)); });
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
@@ -237,37 +250,22 @@ std::string HTMLSerializer::OuterHTML(const HTMLTree& tree, int32_t node)
 std::string HTMLSerializer::InnerText(const HTMLTree& tree, int32_t root)
 {
     TextWriter writer;
-    int32_t n = at(tree, root).firstChild;
-    while (n >= 0) {
-        const HTMLNode& node = at(tree, n);
-        bool descend = false;
-        if (node.kind == HTMLNode::Kind::Text) {
-            writer.Text(node.text, preserved(tree, n));
-        } else if (node.kind == HTMLNode::Kind::Element && !node.Is(HTMLNode::Hidden)) {
+    walk(
+        tree, root,
+        [&](int32_t n) {
+            const HTMLNode& node = at(tree, n);
+            if (node.kind == HTMLNode::Kind::Text)
+                writer.Text(node.text, preserved(tree, n));
+            if (node.kind != HTMLNode::Kind::Element || node.Is(HTMLNode::Hidden))
+                return false;
             if (node.Is(HTMLNode::LineBreak))
                 writer.Literal('\n');
             writer.Require(breaksFor(node));
             if (node.firstChild >= 0)
-                descend = true;
-            else
-                leaveElement(writer, tree, node);
-        }
-        if (descend) {
-            n = node.firstChild;
-            continue;
-        }
-        while (true) {
-            if (at(tree, n).nextSibling >= 0) {
-                n = at(tree, n).nextSibling;
-                break;
-            }
-            n = at(tree, n).parent;
-            if (n == root || n < 0) {
-                n = -1;
-                break;
-            }
-            leaveElement(writer, tree, at(tree, n));
-        }
-    }
+                return true;
+            leaveElement(writer, tree, node);
+            return false;
+        },
+        [&](int32_t n) { leaveElement(writer, tree, at(tree, n)); });
     return writer.Result();
 }
