@@ -1,5 +1,8 @@
 #include "app/Startup.h"
+#include "platform/vcl/forms/SelectionDialog.h"
+#include "platform/vcl/forms/TApplication.h"
 #include "platform/win/prefix/Prefix.h"
+#include "twain/dsm/DsmHooks.h"
 #include <filesystem>
 #include <system_error>
 
@@ -23,4 +26,13 @@ void PrepareStartup(const char*)
     }
     VelPrefix::SetDataSourceFolders(folders);
     VelPrefix::Ensure();
+
+    // The scanner manager's dialogs, shown by the copier.
+    SetSelectSourceHook([](const std::vector<AnsiString>& names, int current) {
+        int index = current;
+        return ShowSelectionDialog("Select Source", "Sources:", names, index) ? index : -1;
+    });
+    SetSourceDialogHook([](const AnsiString& source) {
+        return Application->MessageBox("Scan the page now?", source, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    });
 }

@@ -12,6 +12,7 @@
 #include "print/TPrintDIB.h"
 #include "twain/TTwainScanner.h"
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTest>
@@ -250,7 +251,9 @@ TEST_F(Window, TheTrackBarStoresOnlyWhileItHasTheFocus)
     form->TrackBar1->SetPosition(50);  // by the program: no focus
     EXPECT_EQ(form->FScale, 100);
     EXPECT_TRUE(Log.empty());
-    static_cast<QWidget*>(form->Binding()->NativeWidget())->activateWindow();
+    auto* window = static_cast<QWidget*>(form->Binding()->NativeWidget());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     form->TrackBar1->SetFocus();
     ASSERT_TRUE(form->TrackBar1->Focused());
     form->TrackBar1->SetPosition(0);
