@@ -1,7 +1,9 @@
 #include "platform/vcl/jpeg/TJPEGImage.h"
 #include "platform/rtl/AtomicFile.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/graphics/TBitmap.h"
 #include "platform/vcl/jpeg/EJPEG.h"
+#include "platform/win/gdi/GdiExtensions.h"
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -235,6 +237,22 @@ size_t TJPEGImage::PrepareCopy(int width, int height)
     m_height = height;
     Invalidate();
     return rowBytes;
+}
+
+void TJPEGImage::Assign(TBitmap* source)
+{
+    if (!source || source->Empty()) {
+        PrepareCopy(0, 0);
+        return;
+    }
+    // The bitmap's surface: 32-bit pixels (0xAARRGGBB, so blue comes first in
+    // memory), top row first.
+    HBITMAP handle = source->Handle();
+    const uint32_t* bits = GdiBitmapBits(handle);
+    if (!bits)
+        throw EJPEG("The bitmap holds no image to copy");
+    AssignBGRX(GdiBitmapWidth(handle), GdiBitmapHeight(handle), reinterpret_cast<const uint8_t*>(bits),
+        static_cast<size_t>(GdiBitmapStride(handle)));
 }
 
 void TJPEGImage::AssignBGR(int width, int height, const uint8_t* rows, size_t stride)

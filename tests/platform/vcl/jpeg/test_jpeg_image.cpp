@@ -1,4 +1,5 @@
 #include "platform/rtl/Exceptions.h"
+#include "platform/vcl/graphics/TBitmap.h"
 #include "platform/vcl/jpeg/EJPEG.h"
 #include "platform/vcl/jpeg/TJPEGImage.h"
 #include "tests/platform/vcl/jpeg/JpegTestTools.h"
@@ -207,6 +208,39 @@ TEST(JpegPixels, PaddedAndFourByteRowsGiveTheSamePicture)
                 want.push_back(row[i]);
         EXPECT_EQ(Bytes(jpeg.Pixels()), want) << "width " << width;
     }
+}
+
+TEST(JpegPixels, ABitmapIsCopiedAsBlueGreenRedRows)
+{
+    // TColor keeps red in the low byte; the copy must come out blue first.
+    TBitmap bitmap;
+    bitmap.SetSize(9, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 9; ++x)
+            bitmap.Canvas()->SetPixel(x, y, static_cast<TColor>(0x10 * x + y) | 0x00AA00 | (0x30 + x) << 16);
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    ASSERT_EQ(jpeg.Width(), 9);
+    ASSERT_EQ(jpeg.Height(), 2);
+    const uint8_t* last = &jpeg.Pixels()[(1 * 9 + 8) * 3];
+    EXPECT_EQ(last[0], 0x38); // blue
+    EXPECT_EQ(last[1], 0xAA); // green
+    EXPECT_EQ(last[2], 0x81); // red
+    const uint8_t* first = &jpeg.Pixels()[0];
+    EXPECT_EQ(first[0], 0x30);
+    EXPECT_EQ(first[2], 0x00);
+
+    // Drawing on the bitmap afterwards does not reach the copy.
+    bitmap.Canvas()->SetPixel(0, 0, clWhite);
+    EXPECT_EQ(jpeg.Pixels()[0], 0x30);
+
+    // An empty bitmap (or none) empties the image.
+    TBitmap empty;
+    jpeg.Assign(&empty);
+    EXPECT_TRUE(jpeg.Empty());
+    jpeg.Assign(&bitmap);
+    jpeg.Assign(nullptr);
+    EXPECT_TRUE(jpeg.Empty());
 }
 
 TEST_F(JpegFiles, BadInputRaisesAndWritesNothing)
