@@ -1,6 +1,7 @@
 #include "examples/showcase/TShowcaseForm.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TStringList.h"
+#include <iterator>
 
 TShowcaseForm* ShowcaseForm = nullptr;
 
@@ -71,16 +72,26 @@ TShowcaseForm::TShowcaseForm(TComponent* owner)
     Button1->SetDefault(true);
     Button1->OnClick = [this](TObject* s) { Button1Click(s); };
 
-    // PLOTTER GOES HERE: the function plotter is not part of this build yet.
-    // This panel holds its place (16, 84, 332, 208); once the plotter exists
-    // it takes these bounds inside GroupBox3 and Button1Click hands it the
-    // formulas of Edit1.
-    Panel2 = Place<TPanel>(GroupBox3, this, 16, 84, 332, 208);
+    Panel2 = Place<TPanel>(GroupBox3, this, 16, 84, 332, 196);
     Panel2->SetBevelOuter(bvLowered);
-    Panel2->SetColor(clWhite);
-    Panel2->SetCaption("The function plotter will draw here.");
+    Image1 = Place<TImage>(Panel2, this, 2, 2, 328, 192);
+    Label5 = Place<TLabel>(GroupBox3, this, 16, 284, 332, 17);
+
+    VelGraphics1 = new TVelGraphics(this);
+    VelGraphics1->SetDestWidth(Image1->Width());
+    VelGraphics1->SetDestHeight(Image1->Height());
+    VelGraphics1->SetMinusX(-8);
+    VelGraphics1->SetPlusX(8);
+    VelGraphics1->SetMinusY(-5);
+    VelGraphics1->SetPlusY(5);
+    VelGraphics1->SetGrid(true);
+    VelGraphics1->SetGridSpace(1);
+    VelGraphics1->SetPointsOnly(false);
+    // A jump of a pole (1/x at 0) breaks the line instead of joining it.
+    VelGraphics1->SetAbstand(50);
 
     CSpinEdit1Change(CSpinEdit1);
+    Button1Click(Button1);
 }
 
 void TShowcaseForm::CSpinEdit1Change(TObject*)
@@ -95,13 +106,30 @@ void TShowcaseForm::VelEdit1Select(TObject*, AnsiString& selText, int&)
 
 void TShowcaseForm::Button1Click(TObject*)
 {
+    // One colour each, in turn: red, blue, green, purple, teal.
+    static const char* const colours[] = { "255", "16711680", "32768", "8388736", "8421376" };
     std::vector<AnsiString> formulas = SplitFormulas(Edit1->Text());
-    // PLOTTER GOES HERE: hand `formulas` to the plotter and let it draw.
-    AnsiString shown;
-    for (const AnsiString& f : formulas)
-        shown += (shown.empty() ? "" : "   ") + f;
-    Panel2->SetCaption(formulas.empty() ? AnsiString("No formula to plot.")
-                                        : "To plot: " + shown);
+    TStringList expressions, colourLines, steps;
+    for (size_t i = 0; i < formulas.size(); ++i) {
+        expressions.Add(formulas[i]);
+        colourLines.Add(colours[i % std::size(colours)]);
+        steps.Add("0.02");
+    }
+    VelGraphics1->SetExpressions(&expressions);
+    VelGraphics1->SetColors(&colourLines);
+    VelGraphics1->SetSteps(&steps);
+
+    TBitmap* bitmap = Image1->Picture()->Bitmap();
+    bitmap->SetSize(Image1->Width(), Image1->Height());
+    int result = VelGraphics1->DrawToCanvas(bitmap->Canvas());
+    bitmap->Changed();
+
+    if (formulas.empty())
+        Label5->SetCaption("Type a formula in x, such as sin(x)*x.");
+    else if (result > 0)
+        Label5->SetCaption(Format("Formula %d could not be read.", result));
+    else
+        Label5->SetCaption(Format("%d formula%s plotted.", static_cast<int>(formulas.size()), formulas.size() == 1 ? "" : "s"));
 }
 
 std::vector<AnsiString> TShowcaseForm::SplitFormulas(const AnsiString& text)

@@ -4,11 +4,13 @@
 // function plotter drawing the formulas the user types.
 #include "components/display/TVelDigianz.h"
 #include "components/edit/TVelEdit.h"
+#include "components/graphics/TVelGraphics.h"
 #include "platform/vcl/edit/TEdit.h"
 #include "platform/vcl/forms/TButton.h"
 #include "platform/vcl/forms/TCSpinEdit.h"
 #include "platform/vcl/forms/TForm.h"
 #include "platform/vcl/forms/TGroupBox.h"
+#include "platform/vcl/forms/TImage.h"
 #include "platform/vcl/forms/TLabel.h"
 #include "platform/vcl/forms/TPanel.h"
 
@@ -32,6 +34,9 @@ public:
     TEdit* Edit1;
     TButton* Button1;
     TPanel* Panel2;
+    TImage* Image1;
+    TLabel* Label5;
+    TVelGraphics* VelGraphics1;
 
     // The display shows the spin box's value as a percentage, "042%".
     void CSpinEdit1Change(TObject* sender);
