@@ -33,47 +33,13 @@ void TVelDigianz::Redraw()
     PrintZeichenkette(FText);
 }
 
-void TVelDigianz::SetFBuchstabenanzahl(int value)
-{
-    FBuchstabenanzahl = value;
-    Redraw();
-}
-
-void TVelDigianz::SetMatrixgroesse(int value)
-{
-    FMatrixgroesse = value;
-    Redraw();
-}
-
-void TVelDigianz::SetFBuchstabenabstandkaestchen(int value)
-{
-    FBuchstabenabstandkaestchen = value;
-    Redraw();
-}
-
-void TVelDigianz::SetFText(const AnsiString& value)
-{
-    FText = value;
-    Redraw();
-}
-
-void TVelDigianz::SetHGrund(TColor value)
-{
-    FHGrund = value;
-    Redraw();
-}
-
-void TVelDigianz::SetV1Grund(TColor value)
-{
-    FV1Grund = value;
-    Redraw();
-}
-
-void TVelDigianz::SetV2Grund(TColor value)
-{
-    FV2Grund = value;
-    Redraw();
-}
+void TVelDigianz::SetFBuchstabenanzahl(int value) { Store(FBuchstabenanzahl, value); }
+void TVelDigianz::SetMatrixgroesse(int value) { Store(FMatrixgroesse, value); }
+void TVelDigianz::SetFBuchstabenabstandkaestchen(int value) { Store(FBuchstabenabstandkaestchen, value); }
+void TVelDigianz::SetFText(const AnsiString& value) { Store(FText, value); }
+void TVelDigianz::SetHGrund(TColor value) { Store(FHGrund, value); }
+void TVelDigianz::SetV1Grund(TColor value) { Store(FV1Grund, value); }
+void TVelDigianz::SetV2Grund(TColor value) { Store(FV2Grund, value); }
 
 void TVelDigianz::Repaint()
 {

@@ -57,6 +57,13 @@ protected:
 
 private:
     void Redraw();
+    // A setter's work: store, then redraw whether or not the value changed.
+    template<typename T>
+    void Store(T& field, const T& value)
+    {
+        field = value;
+        Redraw();
+    }
     // The canvas to draw the dots on.
     TCanvas* DotCanvas();
 
