@@ -228,13 +228,20 @@ int32_t TVelGraphics::DrawToCanvas(TCanvas* canvas)
     const long double yFrom = FY_From;
     const long double yTo = FY_To;
 
-    if (FClearCanvas) {
-        canvas->Brush()->SetColor(kClearColor);
-        canvas->FillRect(TRect(0, 0, width, height));
-    }
     VelParser parser;
     ReleaseTrees release(parser);
-    FillBackground(canvas, width, height);
+    if (FClearCanvas && width > 10 && height > 10 && canvas->ClipRect().Contains(TPoint(10, 10))) {
+        // The fill from (10, 10) would turn the whole silver area (as far as
+        // the canvas shows it) into the background, so paint that at once.
+        canvas->Brush()->SetColor(FBackground);
+        canvas->FillRect(TRect(0, 0, width, height));
+    } else {
+        if (FClearCanvas) {
+            canvas->Brush()->SetColor(kClearColor);
+            canvas->FillRect(TRect(0, 0, width, height));
+        }
+        FillBackground(canvas, width, height);
+    }
 
     if (FGrid && !DrawGrid(canvas, width, height, xFrom, xTo, yFrom, yTo))
         return -1;

@@ -178,47 +178,37 @@ void ParserCore::SplitLowest(AnsiString* left, AnsiString* right, AnsiString* op
     // Brackets weigh 16 per level, so an operator inside fewer brackets always
     // wins. At one level: the first "-", else the last "+", else the first of
     // "*", "/" and "m", else the first "^", else the first "#".
+    // Test and weight of each operator above its bracket depth: it replaces
+    // the current choice when its test is below the chosen weight.
+    struct Precedence {
+        char op;
+        int test;
+        int weight;
+    };
+    static constexpr Precedence kPrecedences[] = {
+        { '-', 1, 1 }, { '+', 1, 2 }, { '*', 2, 2 }, { '/', 2, 2 }, { 'm', 2, 2 }, { '^', 4, 4 }, { '#', 8, 8 },
+    };
     int64_t depth = 0;
     size_t chosen = AnsiString::npos;
     int64_t weight = 0;
     for (size_t i = 0; i < s.size(); ++i) {
-        int64_t test;
-        int64_t w;
-        switch (s[i]) {
-        case '(':
+        char c = s[i];
+        if (c == '(') {
             depth += 16;
             continue;
-        case ')':
+        }
+        if (c == ')') {
             depth -= 16;
             continue;
-        case '-':
-            test = depth + 1;
-            w = depth + 1;
-            break;
-        case '+':
-            test = depth + 1;
-            w = depth + 2;
-            break;
-        case '*':
-        case '/':
-        case 'm':
-            test = depth + 2;
-            w = depth + 2;
-            break;
-        case '^':
-            test = depth + 4;
-            w = depth + 4;
-            break;
-        case '#':
-            test = depth + 8;
-            w = depth + 8;
-            break;
-        default:
-            continue;
         }
-        if (chosen == AnsiString::npos || test < weight) {
-            chosen = i;
-            weight = w;
+        for (const Precedence& p : kPrecedences) {
+            if (p.op != c)
+                continue;
+            if (chosen == AnsiString::npos || depth + p.test < weight) {
+                chosen = i;
+                weight = depth + p.weight;
+            }
+            break;
         }
     }
     if (chosen == AnsiString::npos) {
