@@ -77,55 +77,47 @@ bool TRegistry::HasSubKeys()
 {
     char name[2];
     DWORD size = sizeof name;
-    LONG rc = RegEnumKeyExA(m_currentKey ? m_currentKey : m_rootKey, 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+    LONG rc = RegEnumKeyExA(ActiveKey(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
     return rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA;
 }
 
 void TRegistry::GetKeyNames(TStrings* strings)
 {
-    if (!strings)
-        return;
-    strings->Clear();
-    HKEY key = m_currentKey ? m_currentKey : m_rootKey;
-    std::string name(256, '\0');
-    for (DWORD index = 0;; ++index) {
-        DWORD size = static_cast<DWORD>(name.size());
-        LONG rc = RegEnumKeyExA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA) {
-            name.resize(name.size() * 2);
-            --index;
-            continue;
-        }
-        if (rc != ERROR_SUCCESS)
-            break;
-        strings->Add(AnsiString(name.c_str(), size));
-    }
+    ListNames(strings, [](HKEY key, DWORD index, LPSTR name, LPDWORD size) {
+        return RegEnumKeyExA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 void TRegistry::GetValueNames(TStrings* strings)
 {
+    ListNames(strings, [](HKEY key, DWORD index, LPSTR name, LPDWORD size) {
+        return RegEnumValueA(key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+void TRegistry::ListNames(TStrings* strings, LONG (*enumerate)(HKEY, DWORD, LPSTR, LPDWORD))
+{
     if (!strings)
         return;
     strings->Clear();
-    HKEY key = m_currentKey ? m_currentKey : m_rootKey;
     std::string name(256, '\0');
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;;) {
         DWORD size = static_cast<DWORD>(name.size());
-        LONG rc = RegEnumValueA(key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA) {
+        LONG rc = enumerate(ActiveKey(), index, name.data(), &size);
+        if (rc == ERROR_MORE_DATA && name.size() < (1u << 20)) {
             name.resize(name.size() * 2);
-            --index;
             continue;
         }
         if (rc != ERROR_SUCCESS)
             break;
         strings->Add(AnsiString(name.c_str(), size));
+        ++index;
     }
 }
 
 bool TRegistry::GetData(const AnsiString& name, DWORD& type, std::string& data)
 {
-    HKEY key = m_currentKey ? m_currentKey : m_rootKey;
+    HKEY key = ActiveKey();
     // Most values are short: read straight into a small buffer and ask for
     // the size only when it does not fit. The value may change between two
     // reads, so a few rounds settle that.
@@ -152,18 +144,23 @@ void TRegistry::PutData(const AnsiString& name, DWORD type, const void* data, si
         throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()));
 }
 
+bool TRegistry::QueryInfo(const AnsiString& name, DWORD& type, DWORD& size)
+{
+    return RegQueryValueExA(ActiveKey(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+}
+
 bool TRegistry::ValueExists(const AnsiString& name)
 {
     DWORD type = 0;
     DWORD size = 0;
-    return RegQueryValueExA(m_currentKey ? m_currentKey : m_rootKey, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    return QueryInfo(name, type, size);
 }
 
 TRegDataType TRegistry::GetDataType(const AnsiString& name)
 {
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(m_currentKey ? m_currentKey : m_rootKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (!QueryInfo(name, type, size))
         return TRegDataType::rdUnknown;
     switch (type) {
     case REG_SZ:
@@ -183,14 +180,14 @@ int TRegistry::GetDataSize(const AnsiString& name)
 {
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(m_currentKey ? m_currentKey : m_rootKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (!QueryInfo(name, type, size))
         return -1;
     return static_cast<int>(size);
 }
 
 bool TRegistry::DeleteValue(const AnsiString& name)
 {
-    return RegDeleteValueA(m_currentKey ? m_currentKey : m_rootKey, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueA(ActiveKey(), name.c_str()) == ERROR_SUCCESS;
 }
 
 AnsiString TRegistry::ReadString(const AnsiString& name)

@@ -61,6 +61,11 @@ private:
     // key is open.
     HKEY BaseKey(const AnsiString& key) const;
     AnsiString RelativePart(const AnsiString& key) const;
+    // The key values are read from: the open key, else the root.
+    HKEY ActiveKey() const { return m_currentKey ? m_currentKey : m_rootKey; }
+    // Type and size of a value; false when it does not exist.
+    bool QueryInfo(const AnsiString& name, DWORD& type, DWORD& size);
+    void ListNames(TStrings* strings, LONG (*enumerate)(HKEY, DWORD, LPSTR, LPDWORD));
     // Reads the value; false when it does not exist. Raises on other failures.
     bool GetData(const AnsiString& name, DWORD& type, std::string& data);
     void PutData(const AnsiString& name, DWORD type, const void* data, size_t size);

@@ -167,6 +167,18 @@ LONG CopyName(const std::string& name, LPSTR out, LPDWORD size)
     return ERROR_SUCCESS;
 }
 
+// Runs a change on the key; the shell's keys are read only.
+LONG ChangeKey(HKEY key, const std::function<LONG(const OpenedKey&)>& change)
+{
+    LONG error;
+    auto opened = Resolve(key, error);
+    if (!opened)
+        return error;
+    if (opened->shell != ShellKey::None)
+        return ERROR_ACCESS_DENIED;
+    return change(*opened);
+}
+
 } // namespace
 
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
@@ -215,43 +227,29 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
 
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, LPCBYTE data, DWORD size)
 {
-    LONG error;
-    auto opened = Resolve(key, error);
-    if (!opened)
-        return error;
-    if (opened->shell != ShellKey::None)
-        return ERROR_ACCESS_DENIED;
     if (!data && size > 0)
         return ERROR_INVALID_PARAMETER;
-    std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-    return opened->hive->SetValue(opened->id, valueName ? valueName : "", type, bytes);
+    return ChangeKey(key, [&](const OpenedKey& opened) {
+        std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+        return opened.hive->SetValue(opened.id, valueName ? valueName : "", type, bytes);
+    });
 }
 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
 {
-    LONG error;
-    auto opened = Resolve(key, error);
-    if (!opened)
-        return error;
-    if (opened->shell != ShellKey::None)
-        return ERROR_ACCESS_DENIED;
-    return opened->hive->DeleteValue(opened->id, valueName ? valueName : "");
+    return ChangeKey(key, [&](const OpenedKey& opened) { return opened.hive->DeleteValue(opened.id, valueName ? valueName : ""); });
 }
 
 LONG RegDeleteKeyA(HKEY key, LPCSTR subKey)
 {
-    LONG error;
-    auto opened = Resolve(key, error);
-    if (!opened)
-        return error;
-    std::vector<std::string> parts = SplitPath(subKey);
-    if (opened->shell != ShellKey::None)
-        return ERROR_ACCESS_DENIED;
-    std::vector<std::string> full = opened->path;
-    full.insert(full.end(), parts.begin(), parts.end());
-    if (opened->userHive && ShellKeyFor(full) != ShellKey::None)
-        return ERROR_ACCESS_DENIED;
-    return opened->hive->DeleteKey(opened->id, parts);
+    return ChangeKey(key, [&](const OpenedKey& opened) {
+        std::vector<std::string> parts = SplitPath(subKey);
+        std::vector<std::string> full = opened.path;
+        full.insert(full.end(), parts.begin(), parts.end());
+        if (opened.userHive && ShellKeyFor(full) != ShellKey::None)
+            return ERROR_ACCESS_DENIED;
+        return opened.hive->DeleteKey(opened.id, parts);
+    });
 }
 
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR keyClass, LPDWORD classSize, void*)
