@@ -90,7 +90,7 @@ private:
 
 void BindText(sqlite3_stmt* s, int index, std::string_view text)
 {
-    sqlite3_bind_text(s, index, text.data() ? text.data() : "", static_cast<int>(text.size()), SQLITE_STATIC);
+    sqlite3_bind_text64(s, index, text.data() ? text.data() : "", text.size(), SQLITE_STATIC, SQLITE_UTF8);
 }
 
 AnsiString ColumnText(sqlite3_stmt* s, int column)
@@ -495,7 +495,8 @@ LONG RegistryHive::SetValue(KeyId key, std::string_view name, DWORD type, std::s
         sqlite3_bind_int64(*s, 1, key);
         BindText(*s, 2, name);
         sqlite3_bind_int64(*s, 3, type);
-        sqlite3_bind_blob(*s, 4, data.data() ? data.data() : "", static_cast<int>(data.size()), SQLITE_STATIC);
+        // Beyond SQLite's own limit the bind fails and the step reports it.
+        sqlite3_bind_blob64(*s, 4, data.data() ? data.data() : "", data.size(), SQLITE_STATIC);
         int rc = sqlite3_step(*s);
         if (rc != SQLITE_DONE)
             return Failure(rc, ERROR_CANTWRITE);

@@ -66,6 +66,23 @@ std::shared_ptr<const OpenedKey> Resolve(HKEY key, LONG& error)
     return it->second;
 }
 
+// The registry's own limits on names.
+constexpr size_t kMaxKeyName = 255;
+constexpr size_t kMaxValueName = 16383;
+
+bool ValidKeyPath(const std::vector<std::string>& parts)
+{
+    for (const std::string& part : parts)
+        if (part.size() > kMaxKeyName)
+            return false;
+    return true;
+}
+
+bool ValidValueName(LPCSTR name)
+{
+    return !name || std::strlen(name) <= kMaxValueName;
+}
+
 std::vector<std::string> SplitPath(LPCSTR subKey)
 {
     std::vector<std::string> parts;
@@ -102,6 +119,8 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, bool create, PHKEY result, LPDWORD di
     if (!base)
         return error;
     std::vector<std::string> parts = SplitPath(subKey);
+    if (!ValidKeyPath(parts))
+        return ERROR_INVALID_PARAMETER;
     auto opened = std::make_shared<OpenedKey>(*base);
     opened->path.insert(opened->path.end(), parts.begin(), parts.end());
     if (base->shell != ShellKey::None && !parts.empty())
@@ -227,7 +246,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
 
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, LPCBYTE data, DWORD size)
 {
-    if (!data && size > 0)
+    if ((!data && size > 0) || !ValidValueName(valueName))
         return ERROR_INVALID_PARAMETER;
     return ChangeKey(key, [&](const OpenedKey& opened) {
         std::string_view bytes(reinterpret_cast<const char*>(data), data ? size : 0);

@@ -4,7 +4,8 @@
 // (both SQLite databases, mode 0600). Key paths are separated by backslashes;
 // empty parts ("a\\b", a leading or trailing backslash) are skipped. Key and
 // value names are found without regard to case and keep the case they were
-// created with. Every write is one transaction, so a process killed in the
+// created with. A key name is at most 255 characters, a value name at most
+// 16383 (longer ones give ERROR_INVALID_PARAMETER). Every write is one transaction, so a process killed in the
 // middle leaves each value either old or new.
 //
 // The shell's folder keys

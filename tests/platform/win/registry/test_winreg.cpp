@@ -98,6 +98,8 @@ TEST_F(Hive, MissingKeysAndValuesAreReportedAndNotCreated)
     LONG rc = 0;
     QueryString(root, "nothing", &rc);
     EXPECT_EQ(rc, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\" + std::string(256, 'k')).c_str(), 0, KEY_READ, &key), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetString(root, std::string(16384, 'v').c_str(), "x"), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegCloseKey(reinterpret_cast<HKEY>(0x1234)), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegQueryValueExA(reinterpret_cast<HKEY>(0x1234), "x", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
 }
