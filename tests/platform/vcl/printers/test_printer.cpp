@@ -3,7 +3,7 @@
 // cancelled and aborted.
 #include "platform/vcl/forms/TApplication.h"
 #include "platform/vcl/printers/DocumentsFolder.h"
-#include "platform/vcl/printers/TPrintSpooler.h"
+#include "tests/platform/vcl/printers/ScriptedSpooler.h"
 #include "platform/vcl/printers/TPrinter.h"
 #include "platform/win/core/Messages.h"
 #include <cstdlib>
@@ -27,48 +27,6 @@ std::string ReadAll(const fs::path& p)
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// A print system whose answers the test sets.
-class ScriptedSpooler : public TPrintSpooler {
-public:
-    std::vector<JobStatus> states { { JobState::Completed, "" } }; // one per Status call; the last repeats
-    std::vector<std::string> calls;
-    std::string pdf;
-    bool answers { true };
-    std::function<void()> onStatus;
-
-    std::vector<AnsiString> Queues() override { return { "office", "lab" }; }
-    AnsiString DefaultQueue() override { return "office"; }
-    bool QueryPage(const AnsiString& queue, TPrinterPage& page) override
-    {
-        page = TPrinterPage {};
-        page.dpiX = page.dpiY = 300;
-        page.paperWidth = 2550;
-        page.paperHeight = 3300;
-        page.printableLeft = 75;
-        page.printableTop = 60;
-        page.printableWidth = 2400;
-        page.printableHeight = 3150;
-        return answers;
-    }
-    int Submit(const AnsiString& queue, const AnsiString& file, const AnsiString& title, int copies,
-        TPrinterOrientation orientation, const std::function<void()>& pump) override
-    {
-        pdf = ReadAll(file);
-        calls.push_back("Submit " + queue + " '" + title + "' " + std::to_string(copies) + (orientation == poLandscape ? " landscape" : " portrait"));
-        return 42;
-    }
-    JobStatus Status(const AnsiString& queue, int job) override
-    {
-        if (onStatus)
-            onStatus();
-        JobStatus s = states.front();
-        if (states.size() > 1)
-            states.erase(states.begin());
-        return s;
-    }
-    void Cancel(const AnsiString& queue, int job) override { calls.push_back("Cancel " + queue + " " + std::to_string(job)); }
-};
 
 class PrinterTest : public ::testing::Test {
 protected:
