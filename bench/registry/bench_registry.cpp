@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sqlite3.h>
 #include <string>
@@ -85,8 +86,9 @@ public:
 int main(int argc, char** argv)
 {
     // Never the user's own settings.
-    char temp[] = "/tmp/velmora-bench-XXXXXX";
-    if (!std::getenv("VELMORA_PREFIX")) {
+    char temp[] = "/tmp/velmora-bench-registry-XXXXXX";
+    bool ownPrefix = !std::getenv("VELMORA_PREFIX");
+    if (ownPrefix) {
         if (!::mkdtemp(temp))
             return 1;
         ::setenv("VELMORA_PREFIX", temp, 1);
@@ -104,5 +106,7 @@ int main(int argc, char** argv)
         std::printf("Push+Pop / bare SQLite insert-or-replace+select: %.2fx wall, %.2fx CPU (goal: at most 2x)\n",
             ours / bare, oursCpu / bareCpu);
     benchmark::Shutdown();
+    if (ownPrefix)
+        std::filesystem::remove_all(temp);
     return 0;
 }
