@@ -2,6 +2,7 @@
 #include "platform/vcl/forms/SelectionDialog.h"
 #include "platform/vcl/forms/TApplication.h"
 #include "platform/win/prefix/Prefix.h"
+#include "platform/win/registry/WinReg.h"
 #include "twain/dsm/DsmHooks.h"
 #include <filesystem>
 #include <system_error>
@@ -26,6 +27,11 @@ void PrepareStartup(const char*)
     }
     VelPrefix::SetDataSourceFolders(folders);
     VelPrefix::Ensure();
+
+    // A settings store that had to be set aside and started afresh is told once.
+    SetHiveMessageHandler([](const AnsiString& message) {
+        Application->MessageBox(message, "Velmora Copier", MB_OK | MB_ICONWARNING);
+    });
 
     // The scanner manager's dialogs, shown by the copier.
     SetSelectSourceHook([](const std::vector<AnsiString>& names, int current) {
