@@ -470,9 +470,23 @@ void TTwainScanner::GiveBitmap(const unsigned char* block, const TDibLayout& lay
 {
     NormalisedInfo info;
     normalise(block, layout, info);
+    const void* pixels = block + layout.pixelOffset;
+    const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(&info);
+    int rows = layout.height < 0 ? -layout.height : layout.height;
     HDC dc = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(dc, &info.header, CBM_INIT, block + layout.pixelOffset,
-                                    reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    // A target of the page's size (the previous page, as a rule) takes the new
+    // pixels in place: a full page is some 35 MB, and a fresh bitmap would be
+    // allocated, cleared and faulted in on every scan.
+    if (FBitmap && FBitmap->Handle() && FBitmap->Width() == layout.width && FBitmap->Height() == rows) {
+        int lines = SetDIBits(dc, FBitmap->Handle(), 0, UINT(rows), pixels, bitmapInfo, DIB_RGB_COLORS);
+        if (lines == rows) {
+            ReleaseDC(nullptr, dc);
+            FBitmap->Changed();
+            FImageDelivered = true;
+            return;
+        }
+    }
+    HBITMAP bitmap = CreateDIBitmap(dc, &info.header, CBM_INIT, pixels, bitmapInfo, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
     // A bitmap that cannot be made is an error, not an empty page: the target
     // keeps what it showed.

@@ -225,6 +225,25 @@ TEST_F(TwainScanner, TransferDeliversTheImageAndClosesTheSource)
     EXPECT_TRUE(scanner->LibraryLoaded());
 }
 
+TEST_F(TwainScanner, TargetOfThePagesSizeTakesThePixelsInPlace)
+{
+    HDC screen = GetDC(nullptr);
+    target.SetHandle(CreateCompatibleBitmap(screen, 2, 2));
+    ReleaseDC(nullptr, screen);
+    HBITMAP before = target.Handle();
+    int changes = 0;
+    target.OnChange = [&](TObject*) { ++changes; };
+    scanner->InitTWAIN();
+    scanner->Acquire(&target);
+    OfferImage();
+    SourceReports(MSG_XFERREADY);
+    EXPECT_TRUE(scanner->ImageDelivered());
+    EXPECT_EQ(target.Handle(), before);
+    EXPECT_EQ(changes, 1) << "a control showing the bitmap is told to repaint";
+    EXPECT_EQ(PixelOf(target.Handle(), 0, 1), RGB(0x30, 0x20, 0x10));
+    EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+}
+
 TEST_F(TwainScanner, NoPendingTransfersMeansNoReset)
 {
     scanner->InitTWAIN();
@@ -699,6 +718,37 @@ TEST_F(TwainScanner, DefaultSourceIsReadOnlyAtTheFirstSelection)
     scanner->CloseDataSourceManager();
     EXPECT_EQ(RecordedDefault(), "X");
     EXPECT_EQ(scanner->SavedDefaultSource(), "");
+}
+
+TEST_F(TwainScanner, FailedRestoreRaisesAndKeepsTheSavedSetting)
+{
+    WriteProfileStringA("TWAIN", "DEFAULT SOURCE", "X");
+    scanner->InitTWAIN();
+    scanner->SelectDataSource();
+    // A folder where the profile file should be: the write cannot succeed.
+    fs::path profile = fs::path(VelPrefix::WindowsDirectory()) / "win.ini";
+    fs::remove(profile);
+    fs::create_directories(profile / "blocked");
+    try {
+        scanner->CloseDataSourceManager();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to WIN.INI");
+    }
+    EXPECT_EQ(scanner->SavedDefaultSource(), "X");
+    fs::remove_all(profile);
+}
+
+TEST_F(TwainScanner, DestructionWithoutInitLeavesTheApplicationsFilterAlone)
+{
+    int calls = 0;
+    Application->OnMessage = [&](MSG&, bool&) { ++calls; };
+    scanner.reset();
+    ASSERT_TRUE(Application->OnMessage);
+    MSG msg {};
+    bool handled = false;
+    Application->OnMessage(msg, handled);
+    EXPECT_EQ(calls, 1);
 }
 
 TEST_F(TwainScanner, DriverDiscovery)

@@ -4,7 +4,7 @@
 // component unloading it.
 #include "platform/win/module/Module.h"
 #include "tests/twain/fake/FakeDsm.h"
-#include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

@@ -147,42 +147,200 @@ void TSaneScan::Apply(SANE_Handle handle, const Settings& given, const Snapshot&
     }
 }
 
+// Writes a packed DIB row by row straight into its movable block: 1-bit line
+// art, 8-bit grey (from 8 or 16 bits) or 24-bit colour (from interleaved RGB
+// or three separate frames, 8 or 16 bits). Rows are stored bottom-up.
+class TSaneScan::DibWriter {
+public:
+    ~DibWriter()
+    {
+        if (m_block) {
+            GlobalUnlock(m_block);
+            GlobalFree(m_block);
+        }
+    }
+
+    bool Begin(const SANE_Parameters& p, int lines, bool threePass)
+    {
+        m_width = p.pixels_per_line;
+        m_depth = p.depth;
+        m_lines = lines;
+        m_threePass = threePass;
+        if (m_width <= 0 || lines <= 0 || m_width > 65535 || lines > 65535)
+            return false;
+        bool gray = !threePass && p.format == SANE_FRAME_GRAY;
+        m_rgb = !threePass && p.format == SANE_FRAME_RGB;
+        if (!gray && !m_rgb && !threePass)
+            return false;
+        if (!(m_depth == 8 || m_depth == 16 || (gray && m_depth == 1)))
+            return false;
+        int channels = m_rgb ? 3 : 1;
+        if (size_t(p.bytes_per_line) < (size_t(m_width) * channels * m_depth + 7) / 8)
+            return false;
+        m_bits = gray ? (m_depth == 1 ? 1 : 8) : 24;
+        uint32_t colours = m_bits == 1 ? 2 : m_bits == 8 ? 256 : 0;
+        m_rowBytes = (size_t(m_width) * m_bits + 31) / 32 * 4;
+        m_used = m_bits == 24 ? size_t(m_width) * 3 : m_bits == 8 ? size_t(m_width) : (size_t(m_width) + 7) / 8;
+        m_header = 40 + size_t(colours) * 4;
+        m_block = GlobalAlloc(GMEM_MOVEABLE, m_header + m_rowBytes * size_t(lines));
+        m_out = static_cast<uint8_t*>(GlobalLock(m_block));
+        if (!m_out)
+            return false;
+        std::memset(m_out, 0, m_header);
+        put32(0, 40);
+        put32(4, uint32_t(m_width));
+        put32(8, uint32_t(lines));
+        uint16_t planes = 1, bits = m_bits;
+        std::memcpy(m_out + 12, &planes, 2);
+        std::memcpy(m_out + 14, &bits, 2);
+        put32(20, uint32_t(m_rowBytes * size_t(lines)));
+        put32(32, colours);
+        uint8_t* table = m_out + 40;
+        if (m_bits == 1) {
+            // Line art: a set bit is black, as in SANE's own format.
+            std::memset(table, 0xFF, 3);
+        } else if (m_bits == 8) {
+            for (uint32_t i = 0; i < 256; ++i)
+                std::memset(table + i * 4, int(i), 3);
+        }
+        return true;
+    }
+
+    // Row y (from the top); src holds one row per frame (three in three-pass mode: red, green, blue).
+    void Row(int y, const uint8_t* const* src)
+    {
+        uint8_t* row = m_out + m_header + size_t(m_lines - 1 - y) * m_rowBytes;
+        std::memset(row + m_used, 0, m_rowBytes - m_used);
+        if (m_bits == 1) {
+            std::memcpy(row, src[0], m_used);
+        } else if (m_bits == 8) {
+            if (m_depth == 8)
+                std::memcpy(row, src[0], m_used);
+            else
+                for (int x = 0; x < m_width; ++x)
+                    row[x] = sample(src[0], size_t(x), m_depth);
+        } else if (m_threePass) {
+            for (int x = 0; x < m_width; ++x) {
+                row[x * 3] = sample(src[2], size_t(x), m_depth);
+                row[x * 3 + 1] = sample(src[1], size_t(x), m_depth);
+                row[x * 3 + 2] = sample(src[0], size_t(x), m_depth);
+            }
+        } else if (m_depth == 8) {
+            const uint8_t* in = src[0];
+            for (size_t i = 0; i < m_used; i += 3) {
+                row[i] = in[i + 2];
+                row[i + 1] = in[i + 1];
+                row[i + 2] = in[i];
+            }
+        } else {
+            for (int x = 0; x < m_width; ++x) {
+                row[x * 3] = sample(src[0], size_t(x) * 3 + 2, m_depth);
+                row[x * 3 + 1] = sample(src[0], size_t(x) * 3 + 1, m_depth);
+                row[x * 3 + 2] = sample(src[0], size_t(x) * 3, m_depth);
+            }
+        }
+    }
+
+    // The finished block; when fewer rows came than announced, the image is
+    // cut to the rows that came.
+    HGLOBAL Finish(int rows)
+    {
+        if (rows <= 0)
+            return 0;
+        if (rows < m_lines) {
+            uint8_t* pixels = m_out + m_header;
+            std::memmove(pixels, pixels + size_t(m_lines - rows) * m_rowBytes, size_t(rows) * m_rowBytes);
+            put32(8, uint32_t(rows));
+            put32(20, uint32_t(m_rowBytes * size_t(rows)));
+        }
+        GlobalUnlock(m_block);
+        HGLOBAL block = m_block;
+        m_block = 0;
+        return block;
+    }
+
+private:
+    void put32(size_t at, uint32_t v) { std::memcpy(m_out + at, &v, 4); }
+
+    HGLOBAL m_block { 0 };
+    uint8_t* m_out { nullptr };
+    int m_width { 0 }, m_depth { 0 }, m_lines { 0 };
+    bool m_threePass { false }, m_rgb { false };
+    uint16_t m_bits { 0 };
+    size_t m_rowBytes { 0 }, m_used { 0 }, m_header { 0 };
+};
+
 SANE_Status TSaneScan::Run(SANE_Handle handle, const std::atomic<bool>& cancel)
 {
     GlobalFree(m_image);
     m_image = 0;
+    SANE_Status status = sane_start(handle);
+    SANE_Parameters params {};
+    if (status == SANE_STATUS_GOOD)
+        status = sane_get_parameters(handle, &params);
+    if (status == SANE_STATUS_GOOD) {
+        bool single = params.last_frame && (params.format == SANE_FRAME_GRAY || params.format == SANE_FRAME_RGB);
+        // A single frame of known height goes straight into the bitmap's
+        // block as its rows arrive; separate colour frames and devices that
+        // do not know their height are collected first.
+        status = single && params.lines > 0 ? Stream(handle, params, cancel) : Collect(handle, params, cancel);
+    }
+    sane_cancel(handle);
+    return status;
+}
+
+SANE_Status TSaneScan::Stream(SANE_Handle handle, const SANE_Parameters& params, const std::atomic<bool>& cancel)
+{
+    DibWriter writer;
+    if (!writer.Begin(params, params.lines, false))
+        return SANE_STATUS_INVAL;
+    const size_t stride = size_t(params.bytes_per_line);
+    std::vector<uint8_t> buffer(std::max<size_t>(stride, 256 * 1024 / stride * stride));
+    size_t filled = 0;
+    int row = 0;
+    SANE_Status status = SANE_STATUS_GOOD;
+    while (row < params.lines) {
+        if (cancel)
+            return SANE_STATUS_CANCELLED;
+        SANE_Int got = 0;
+        status = sane_read(handle, buffer.data() + filled, static_cast<SANE_Int>(buffer.size() - filled), &got);
+        filled += size_t(std::max<SANE_Int>(got, 0));
+        size_t complete = filled / stride;
+        for (size_t i = 0; i < complete && row < params.lines; ++i, ++row) {
+            const uint8_t* src = buffer.data() + i * stride;
+            writer.Row(row, &src);
+        }
+        std::memmove(buffer.data(), buffer.data() + complete * stride, filled - complete * stride);
+        filled -= complete * stride;
+        if (status != SANE_STATUS_GOOD)
+            break;
+    }
+    if (status != SANE_STATUS_GOOD && status != SANE_STATUS_EOF)
+        return status;
+    m_image = writer.Finish(row);
+    return m_image ? SANE_STATUS_GOOD : SANE_STATUS_IO_ERROR;
+}
+
+SANE_Status TSaneScan::Collect(SANE_Handle handle, SANE_Parameters params, const std::atomic<bool>& cancel)
+{
     std::vector<std::vector<uint8_t>> frames;
     std::vector<SANE_Frame> formats;
-    SANE_Parameters params {};
     bool threePass = false;
-    SANE_Status status = SANE_STATUS_GOOD;
     int lines = 0;
     for (;;) {
-        if (cancel) {
-            status = SANE_STATUS_CANCELLED;
-            break;
-        }
-        status = sane_start(handle);
-        if (status != SANE_STATUS_GOOD)
-            break;
-        status = sane_get_parameters(handle, &params);
-        if (status != SANE_STATUS_GOOD)
-            break;
         threePass = threePass || params.format == SANE_FRAME_RED || params.format == SANE_FRAME_GREEN
             || params.format == SANE_FRAME_BLUE;
-        // Read straight into the frame's buffer; it grows only for a device
-        // that does not know its height.
         std::vector<uint8_t> data;
         size_t expected = params.lines > 0 && params.bytes_per_line > 0
             ? size_t(params.lines) * size_t(params.bytes_per_line)
             : size_t(1) << 20;
         data.resize(expected);
         size_t used = 0;
+        SANE_Status status = SANE_STATUS_GOOD;
         for (;;) {
-            if (cancel) {
-                status = SANE_STATUS_CANCELLED;
-                break;
-            }
+            if (cancel)
+                return SANE_STATUS_CANCELLED;
+            // Grows only for a device that does not know its height.
             if (used == data.size())
                 data.resize(data.size() * 2);
             size_t room = std::min<size_t>(data.size() - used, 1 << 30);
@@ -193,23 +351,25 @@ SANE_Status TSaneScan::Run(SANE_Handle handle, const std::atomic<bool>& cancel)
             if (status != SANE_STATUS_GOOD)
                 break;
         }
-        data.resize(used);
         if (status != SANE_STATUS_EOF)
-            break;
-        status = SANE_STATUS_GOOD;
+            return status;
         if (params.bytes_per_line <= 0)
-            break;
-        // A hand scanner does not know its height before the end: count the rows read.
-        int frameLines = static_cast<int>(data.size() / size_t(params.bytes_per_line));
+            return SANE_STATUS_IO_ERROR;
+        data.resize(used);
+        int frameLines = static_cast<int>(used / size_t(params.bytes_per_line));
         lines = lines ? std::min(lines, frameLines) : frameLines;
         frames.push_back(std::move(data));
         formats.push_back(params.format);
         if (params.last_frame || frames.size() >= 3)
             break;
+        if (cancel)
+            return SANE_STATUS_CANCELLED;
+        status = sane_start(handle);
+        if (status == SANE_STATUS_GOOD)
+            status = sane_get_parameters(handle, &params);
+        if (status != SANE_STATUS_GOOD)
+            return status;
     }
-    sane_cancel(handle);
-    if (status != SANE_STATUS_GOOD)
-        return status;
     if (frames.empty() || lines <= 0)
         return SANE_STATUS_IO_ERROR;
     std::vector<const uint8_t*> pointers;
@@ -234,91 +394,17 @@ SANE_Status TSaneScan::Run(SANE_Handle handle, const std::atomic<bool>& cancel)
 
 HGLOBAL TSaneScan::Pack(const SANE_Parameters& p, int lines, const std::vector<const uint8_t*>& frames, bool threePass)
 {
-    const int width = p.pixels_per_line;
-    const int depth = p.depth;
-    if (width <= 0 || lines <= 0 || width > 65535 || lines > 65535 || frames.empty())
+    if (frames.size() != (threePass ? 3u : 1u))
         return 0;
-    bool gray = !threePass && p.format == SANE_FRAME_GRAY;
-    bool rgb = threePass || p.format == SANE_FRAME_RGB;
-    if (!gray && !rgb)
+    DibWriter writer;
+    if (!writer.Begin(p, lines, threePass))
         return 0;
-    if (!(depth == 8 || depth == 16 || (gray && depth == 1)))
-        return 0;
-    int channels = (rgb && !threePass) ? 3 : 1;
-    size_t needed = (size_t(width) * channels * depth + 7) / 8;
-    if (size_t(p.bytes_per_line) < needed)
-        return 0;
-
-    const uint16_t bits = gray ? (depth == 1 ? 1 : 8) : 24;
-    const uint32_t colours = bits == 1 ? 2 : bits == 8 ? 256 : 0;
-    const size_t rowBytes = (size_t(width) * bits + 31) / 32 * 4;
-    const size_t header = 40 + size_t(colours) * 4;
-    const size_t total = header + rowBytes * size_t(lines);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, total);
-    auto* out = static_cast<uint8_t*>(GlobalLock(block));
-    if (!out) {
-        GlobalFree(block);
-        return 0;
-    }
-    std::memset(out, 0, header);
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(out + at, &v, 4); };
-    put32(0, 40);
-    put32(4, uint32_t(width));
-    put32(8, uint32_t(lines));
-    uint16_t planes = 1;
-    std::memcpy(out + 12, &planes, 2);
-    std::memcpy(out + 14, &bits, 2);
-    put32(20, uint32_t(rowBytes * size_t(lines)));
-    put32(32, colours);
-    uint8_t* table = out + 40;
-    if (bits == 1) {
-        // Line art: a set bit is black, as in SANE's own format.
-        std::memset(table, 0xFF, 3);
-    } else if (bits == 8) {
-        for (uint32_t i = 0; i < 256; ++i)
-            std::memset(table + i * 4, int(i), 3);
-    }
-    uint8_t* pixels = out + header;
     const size_t stride = size_t(p.bytes_per_line);
-    const size_t used = bits == 24 ? size_t(width) * 3 : bits == 8 ? size_t(width) : (size_t(width) + 7) / 8;
+    const uint8_t* rows[3] {};
     for (int y = 0; y < lines; ++y) {
-        uint8_t* row = pixels + size_t(lines - 1 - y) * rowBytes; // bottom-up
-        std::memset(row + used, 0, rowBytes - used);
-        if (bits == 1) {
-            std::memcpy(row, frames[0] + size_t(y) * stride, (size_t(width) + 7) / 8);
-        } else if (bits == 8) {
-            const uint8_t* in = frames[0] + size_t(y) * stride;
-            if (depth == 8)
-                std::memcpy(row, in, size_t(width));
-            else
-                for (int x = 0; x < width; ++x)
-                    row[x] = sample(in, size_t(x), depth);
-        } else if (threePass) {
-            const uint8_t* r = frames[0] + size_t(y) * stride;
-            const uint8_t* g = frames[1] + size_t(y) * stride;
-            const uint8_t* b = frames[2] + size_t(y) * stride;
-            for (int x = 0; x < width; ++x) {
-                row[x * 3] = sample(b, size_t(x), depth);
-                row[x * 3 + 1] = sample(g, size_t(x), depth);
-                row[x * 3 + 2] = sample(r, size_t(x), depth);
-            }
-        } else {
-            const uint8_t* in = frames[0] + size_t(y) * stride;
-            if (depth == 8) {
-                for (int x = 0; x < width; ++x) {
-                    row[x * 3] = in[x * 3 + 2];
-                    row[x * 3 + 1] = in[x * 3 + 1];
-                    row[x * 3 + 2] = in[x * 3];
-                }
-            } else {
-                for (int x = 0; x < width; ++x) {
-                    row[x * 3] = sample(in, size_t(x) * 3 + 2, depth);
-                    row[x * 3 + 1] = sample(in, size_t(x) * 3 + 1, depth);
-                    row[x * 3 + 2] = sample(in, size_t(x) * 3, depth);
-                }
-            }
-        }
+        for (size_t f = 0; f < frames.size(); ++f)
+            rows[f] = frames[f] + size_t(y) * stride;
+        writer.Row(y, rows);
     }
-    GlobalUnlock(block);
-    return block;
+    return writer.Finish(lines);
 }

@@ -53,5 +53,9 @@ public:
                         bool threePass);
 
 private:
+    class DibWriter;
+    SANE_Status Stream(SANE_Handle handle, const SANE_Parameters& params, const std::atomic<bool>& cancel);
+    SANE_Status Collect(SANE_Handle handle, SANE_Parameters params, const std::atomic<bool>& cancel);
+
     HGLOBAL m_image { 0 };
 };
