@@ -1,8 +1,10 @@
 // Saving a scanned A4 page (2480 by 3508 pixels, 300 dpi) as a quality-100
-// baseline JPEG: our TJPEGImage (copy from a 32-bit surface, compress, write
+// baseline JPEG: our TJPEGImage (copy from the bitmap, compress, write
 // the file atomically) against the reference encoder's command-line program on
 // the same picture, both measured in this run, and the ratio printed.
+#include "platform/vcl/graphics/TBitmap.h"
 #include "platform/vcl/jpeg/TJPEGImage.h"
+#include "platform/win/gdi/GdiExtensions.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -28,13 +30,15 @@ constexpr int kHeight = 3508;
 // A page as a scanner delivers it: white paper with a little sensor noise,
 // lines of dark "text", and a photograph-like region of smooth colour.
 struct Page {
-    std::vector<uint8_t> bgrx; // the 32-bit surface a bitmap holds
+    TBitmap bitmap; // what the scanner leaves in the preview
     std::string folder;
     std::string ppmPath;
 
     Page()
     {
-        bgrx.resize(static_cast<size_t>(kWidth) * kHeight * 4);
+        bitmap.SetSize(kWidth, kHeight);
+        auto* surface = reinterpret_cast<uint8_t*>(GdiBitmapBits(bitmap.Handle()));
+        size_t stride = static_cast<size_t>(GdiBitmapStride(bitmap.Handle()));
         uint32_t noise = 1;
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
@@ -50,7 +54,7 @@ struct Page {
                     g = 60 + (y - 2600) * 150 / 700;
                     b = 200 - (x - 300 + y - 2600) * 150 / 2580;
                 }
-                uint8_t* p = &bgrx[(static_cast<size_t>(y) * kWidth + x) * 4];
+                uint8_t* p = surface + y * stride + static_cast<size_t>(x) * 4;
                 p[0] = static_cast<uint8_t>(std::clamp(b + jitter, 0, 255));
                 p[1] = static_cast<uint8_t>(std::clamp(g + jitter, 0, 255));
                 p[2] = static_cast<uint8_t>(std::clamp(r + jitter, 0, 255));
@@ -64,7 +68,7 @@ struct Page {
         ppm << "P6\n" << kWidth << " " << kHeight << "\n255\n";
         std::vector<char> row(static_cast<size_t>(kWidth) * 3);
         for (int y = 0; y < kHeight; ++y) {
-            const uint8_t* in = &bgrx[static_cast<size_t>(y) * kWidth * 4];
+            const uint8_t* in = surface + y * stride;
             for (int x = 0; x < kWidth; ++x) {
                 row[x * 3 + 0] = static_cast<char>(in[x * 4 + 2]);
                 row[x * 3 + 1] = static_cast<char>(in[x * 4 + 1]);
@@ -104,11 +108,11 @@ bool RunReference(const Page& page)
 }
 
 // What the copier does to save a page as JPEG.
-void RunOurs(const Page& page)
+void RunOurs(Page& page)
 {
     TJPEGImage jpeg;
     jpeg.SetProgressiveDisplay(false);
-    jpeg.AssignBGRX(kWidth, kHeight, page.bgrx.data(), static_cast<size_t>(kWidth) * 4);
+    jpeg.Assign(&page.bitmap);
     jpeg.SetCompressionQuality(100);
     jpeg.Compress();
     jpeg.SaveToFile(page.folder + "/ours.jpg");
