@@ -239,35 +239,43 @@ bool ParserCore::MakeTree(Tree* node, AnsiString s)
 
 bool ParserCore::MakeTreeAt(Tree* node, AnsiString s, int level)
 {
+    // The split runs in a frame of its own, so each level of this recursion
+    // keeps little more than the node on the stack.
+    switch (SplitNode(node, std::move(s), level)) {
+    case NodeSplit::Failed:
+        return false;
+    case NodeSplit::Leaf:
+        return true;
+    case NodeSplit::Operator:
+        break;
+    }
+    for (Tree* operand : { node->Left.get(), node->Right.get() }) {
+        if (!IsZahl(operand->Text) && !MakeTreeAt(operand, std::move(operand->Text), level + 1))
+            return false;
+    }
+    return true;
+}
+
+ParserCore::NodeSplit ParserCore::SplitNode(Tree* node, AnsiString s, int level) const
+{
     AnsiString left, right, op;
     SplitLowest(&left, &right, &op, s);
     if (left.empty() && op == "-")
         left = "0";  // unary minus
     if (op.empty() && left.empty() && right.empty()) {
         if (!IsZahl(s))
-            return false;
+            return NodeSplit::Failed;
         node->Text = std::move(s);
-        return true;
+        return NodeSplit::Leaf;
     }
-    if (op.empty() || left.empty() || right.empty())
-        return false;
-    if (level >= MaxTreeDepth)
-        return false;
+    if (op.empty() || left.empty() || right.empty() || level >= MaxTreeDepth)
+        return NodeSplit::Failed;
     // Only the operand texts live on while the subtrees are built, so the
     // texts held at any time add up to the length of the formula.
-    AnsiString().swap(s);
     node->Text = std::move(op);
     node->Left = std::make_unique<Tree>(std::move(left));
     node->Right = std::make_unique<Tree>(std::move(right));
-    for (Tree* operand : { node->Left.get(), node->Right.get() }) {
-        if (IsZahl(operand->Text))
-            continue;
-        AnsiString text = std::move(operand->Text);
-        operand->Text.clear();
-        if (!MakeTreeAt(operand, std::move(text), level + 1))
-            return false;
-    }
-    return true;
+    return NodeSplit::Operator;
 }
 
 bool ParserCore::CreateTree()

@@ -84,7 +84,9 @@ protected:
     void ReleaseTree() { FTreeRoot = Tree(); }
 
 private:
+    enum class NodeSplit { Failed, Leaf, Operator };
     bool MakeTreeAt(Tree* node, AnsiString s, int level);
+    NodeSplit SplitNode(Tree* node, AnsiString s, int level) const;
     long double EvalNode(const Tree* node);
     long double ApplyFunction(const AnsiString& code, long double argument) const;
     long double Power(long double base, long double exponent) const;
