@@ -15,9 +15,11 @@ bool IsPaletteDevice(HDC hdc)
 
 } // namespace
 
+// The blocks come from the GDI's DIB memory: a printer page can then keep the
+// bits it was given instead of copying them.
 void* TPrintDIB::AllocBlock(size_t size)
 {
-    void* block = std::malloc(size ? size : 1);
+    void* block = GdiAllocDibBits(size);
     if (!block)
         throw Exception("Out of memory");
     return block;
@@ -25,7 +27,7 @@ void* TPrintDIB::AllocBlock(size_t size)
 
 void TPrintDIB::FreeBlock(void* block)
 {
-    std::free(block);
+    GdiFreeDibBits(block);
 }
 
 // Frees what the call took and returns image and palette to the bitmap.

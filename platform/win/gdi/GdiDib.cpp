@@ -3,6 +3,7 @@
 #include "platform/win/gdi/GdiInternal.h"
 #include <algorithm>
 #include <cstring>
+#include <immintrin.h>
 #include <new>
 
 namespace gdi {
@@ -232,22 +233,37 @@ bool RecordImage(GdiRecording* rec, const RECT& clip, const DibView& v, int dest
     image->Width = w;
     image->Height = h;
     image->BitsPerPixel = raw ? v.bpp : 32;
-    image->Stride = GdiDibRowBytes(w, image->BitsPerPixel);
-    image->Bits.reset(new (std::nothrow) uint8_t[static_cast<size_t>(image->Stride) * h]);
-    if (!image->Bits)
-        return false;
+    if (raw && v.bpp == 8) {
+        for (uint32_t c : v.colors)
+            image->Colors.push_back(RGBQUAD { BYTE(c), BYTE(c >> 8), BYTE(c >> 16), 0 });
+    }
+    int bytes = raw ? v.bpp / 8 : 4;
+    // Bits from GdiAllocDibBits are kept as they are: no copy of a page.
+    const uint8_t* top = v.Scan(cy0) + static_cast<size_t>(cx0) * bytes;
+    const uint8_t* first = v.topDown ? top : v.Scan(cy1 - 1);
+    size_t span = static_cast<size_t>(h - 1) * v.stride + static_cast<size_t>(v.width) * bytes;
     if (raw) {
-        int bytes = v.bpp / 8;
-        for (int y = 0; y < h; ++y)
-            std::memcpy(image->Bits.get() + static_cast<size_t>(y) * image->Stride, v.Scan(cy0 + y) + static_cast<size_t>(cx0) * bytes,
-                static_cast<size_t>(w) * bytes);
-        if (v.bpp == 8) {
-            for (uint32_t c : v.colors)
-                image->Colors.push_back(RGBQUAD { BYTE(c), BYTE(c >> 8), BYTE(c >> 16), 0 });
+        if (auto held = FindDibBits(first - static_cast<size_t>(cx0) * bytes, span)) {
+            image->Storage = std::move(held);
+            image->Origin = top;
+            image->Step = v.topDown ? static_cast<ptrdiff_t>(v.stride) : -static_cast<ptrdiff_t>(v.stride);
         }
-    } else {
-        for (int y = 0; y < h; ++y)
-            DecodeRow(v, cy0 + y, cx0, cx1, reinterpret_cast<uint32_t*>(image->Bits.get() + static_cast<size_t>(y) * image->Stride));
+    }
+    if (!image->Storage) {
+        uint32_t stride = GdiDibRowBytes(w, image->BitsPerPixel);
+        std::shared_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[static_cast<size_t>(stride) * h]);
+        if (!copy)
+            return false;
+        for (int y = 0; y < h; ++y) {
+            uint8_t* out = copy.get() + static_cast<size_t>(y) * stride;
+            if (raw)
+                std::memcpy(out, v.Scan(cy0 + y) + static_cast<size_t>(cx0) * bytes, static_cast<size_t>(w) * bytes);
+            else
+                DecodeRow(v, cy0 + y, cx0, cx1, reinterpret_cast<uint32_t*>(out));
+        }
+        image->Origin = copy.get();
+        image->Step = stride;
+        image->Storage = std::move(copy);
     }
     GdiRecordedOp op;
     op.kind = GdiRecordedOp::Kind::Image;
@@ -519,6 +535,43 @@ HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, cons
 
 namespace {
 
+// Packs pixels 0xAARRGGBB into blue, green, red bytes; returns how many it
+// did (the rest is left to the caller). Each store writes 16 bytes of which
+// the next store overwrites the last 4, so it stops 2 pixels short of the end.
+__attribute__((target("ssse3"))) int PackBgr24Ssse3(const uint32_t* src, int count, uint8_t* out)
+{
+    const __m128i order = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    for (; x + 6 <= count; x += 4) {
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(p, order));
+    }
+    return x;
+}
+
+int PackBgr24Plain(const uint32_t* src, int count, uint8_t* out)
+{
+    int x = 0;
+    // Four pixels at a time into three words: the bytes are B G R of each.
+    for (; x + 4 <= count; x += 4) {
+        uint32_t a = src[x], b = src[x + 1], c = src[x + 2], d = src[x + 3];
+        uint32_t w0 = (a & 0xFFFFFF) | (b << 24);
+        uint32_t w1 = ((b >> 8) & 0xFFFF) | (c << 16);
+        uint32_t w2 = ((c >> 16) & 0xFF) | ((d & 0xFFFFFF) << 8);
+        std::memcpy(out + 3 * x, &w0, 4);
+        std::memcpy(out + 3 * x + 4, &w1, 4);
+        std::memcpy(out + 3 * x + 8, &w2, 4);
+    }
+    return x;
+}
+
+int PackBgr24(const uint32_t* src, int count, uint8_t* out)
+{
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    int done = ssse3 ? PackBgr24Ssse3(src, count, out) : 0;
+    return done + PackBgr24Plain(src + done, count - done, out + 3 * done);
+}
+
 // Writes one bitmap row as a DIB scan line of the given depth.
 void EncodeRow(const uint32_t* src, int srcWidth, int width, int bpp, uint8_t* out, NearestColor* nearest)
 {
@@ -531,18 +584,7 @@ void EncodeRow(const uint32_t* src, int srcWidth, int width, int bpp, uint8_t* o
         }
         break;
     case 24: {
-        int x = 0;
-        int fast = std::min(width, srcWidth) & ~3;
-        // Four pixels at a time into three words: the bytes are B G R of each.
-        for (; x < fast; x += 4) {
-            uint32_t a = src[x], b = src[x + 1], c = src[x + 2], d = src[x + 3];
-            uint32_t w0 = (a & 0xFFFFFF) | (b << 24);
-            uint32_t w1 = ((b >> 8) & 0xFFFF) | (c << 16);
-            uint32_t w2 = ((c >> 16) & 0xFF) | ((d & 0xFFFFFF) << 8);
-            std::memcpy(out + 3 * x, &w0, 4);
-            std::memcpy(out + 3 * x + 4, &w1, 4);
-            std::memcpy(out + 3 * x + 8, &w2, 4);
-        }
+        int x = PackBgr24(src, std::min(width, srcWidth), out);
         for (; x < width; ++x) {
             uint32_t p = pixelAt(x);
             out[3 * x] = BYTE(p);

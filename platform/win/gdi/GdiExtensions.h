@@ -42,3 +42,13 @@ int GdiLiveObjectCount();
 // Live-handle check: true when object is a GDI object that has not been deleted.
 bool GdiIsObject(HGDIOBJ object);
 bool GdiIsDC(HDC hdc);
+
+// Memory for DIB bits that a recording context can keep without copying them.
+// GdiFreeDibBits gives up the caller's hold; a recording that drew the bits
+// holds them until it is cleared. Bits drawn on a recording context must not
+// be changed afterwards (free them instead). Null when out of memory. Large
+// blocks are mapped with huge pages where the system allows, so filling them
+// costs few page faults.
+void* GdiAllocDibBits(size_t size);
+// False (and nothing freed) for a pointer that GdiAllocDibBits did not return.
+bool GdiFreeDibBits(void* bits);

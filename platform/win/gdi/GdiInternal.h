@@ -89,6 +89,9 @@ const std::array<PALETTEENTRY, 256>& SystemPalette();
 // palette unless that is the default one, else the system palette.
 std::vector<RGBQUAD> ContextColorTable(DC* dc, int entries);
 
+// The DIB-bits block (GdiAllocDibBits) that holds [from, from + bytes), or null.
+std::shared_ptr<const void> FindDibBits(const void* from, size_t bytes);
+
 bool ScreenIsPalette();
 int ScreenWidth();
 int ScreenHeight();

@@ -4,21 +4,25 @@
 // page of 600 dpi needs no full-page raster. The printer binding replays the
 // list onto the real device when the job ends.
 #include "platform/win/gdi/WinGdi.h"
+#include <cstddef>
 #include <memory>
 #include <vector>
 
-// A device-independent image kept by a recorded operation. Rows are stored
-// top-down, Stride bytes apart, in one of three layouts: 8 bits with a colour
-// table, 24 bits (blue, green, red) or 32 bits (0xXXRRGGBB, alpha ignored).
+// A device-independent image kept by a recorded operation, in one of three
+// layouts: 8 bits with a colour table, 24 bits (blue, green, red) or 32 bits
+// (0xXXRRGGBB, the top byte ignored). Row(0) is the top row; Step is the
+// distance to the row below it (negative for rows stored bottom-up). The
+// bytes are either the recording's own copy or DIB bits it holds on to.
 struct GdiRecordedImage {
     int Width { 0 };
     int Height { 0 };
     int BitsPerPixel { 24 };
-    uint32_t Stride { 0 };
+    const uint8_t* Origin { nullptr };
+    ptrdiff_t Step { 0 };
     std::vector<RGBQUAD> Colors; // 8 bits only
-    std::unique_ptr<uint8_t[]> Bits;
+    std::shared_ptr<const void> Storage;
 
-    const uint8_t* Row(int y) const { return Bits.get() + static_cast<size_t>(y) * Stride; }
+    const uint8_t* Row(int y) const { return Origin + static_cast<ptrdiff_t>(y) * Step; }
 };
 
 struct GdiRecordedOp {

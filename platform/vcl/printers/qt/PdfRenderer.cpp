@@ -14,13 +14,17 @@ namespace {
 QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
-// A view of the recorded pixels; no copy is made.
-QImage View(const GdiRecordedImage& image)
+// A view of the recorded pixels, no copy made. Rows stored bottom-up are
+// viewed from the last one and drawn flipped.
+QImage View(const GdiRecordedImage& image, bool& flipped)
 {
-    auto* bits = const_cast<uchar*>(image.Bits.get());
+    flipped = image.Step < 0;
+    const uchar* first = flipped ? image.Row(image.Height - 1) : image.Row(0);
+    auto* bits = const_cast<uchar*>(first);
+    qsizetype stride = flipped ? -image.Step : image.Step;
     switch (image.BitsPerPixel) {
     case 8: {
-        QImage view(bits, image.Width, image.Height, image.Stride, QImage::Format_Indexed8);
+        QImage view(bits, image.Width, image.Height, stride, QImage::Format_Indexed8);
         QList<QRgb> table;
         for (const RGBQUAD& q : image.Colors)
             table.append(qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue));
@@ -30,9 +34,9 @@ QImage View(const GdiRecordedImage& image)
         return view;
     }
     case 24:
-        return QImage(bits, image.Width, image.Height, image.Stride, QImage::Format_BGR888);
+        return QImage(bits, image.Width, image.Height, stride, QImage::Format_BGR888);
     default:
-        return QImage(bits, image.Width, image.Height, image.Stride, QImage::Format_RGB32);
+        return QImage(bits, image.Width, image.Height, stride, QImage::Format_RGB32);
     }
 }
 
@@ -82,12 +86,14 @@ void RenderPdf(const GdiRecording& recording, const TPrinterPage& page, const An
         case GdiRecordedOp::Kind::Image: {
             if (!op.image || op.image->Width <= 0 || op.image->Height <= 0)
                 break;
-            QImage image = View(*op.image);
+            bool flipped = false;
+            QImage image = View(*op.image, flipped);
+            bool mirrorY = op.mirrorY != flipped;
             QRect target = ToQRect(op.rect);
             painter.save();
             // Mirroring is a transform of the destination, so the image is embedded as it is.
-            painter.translate(op.mirrorX ? target.right() + 1 : target.left(), op.mirrorY ? target.bottom() + 1 : target.top());
-            painter.scale(op.mirrorX ? -1 : 1, op.mirrorY ? -1 : 1);
+            painter.translate(op.mirrorX ? target.right() + 1 : target.left(), mirrorY ? target.bottom() + 1 : target.top());
+            painter.scale(op.mirrorX ? -1 : 1, mirrorY ? -1 : 1);
             painter.drawImage(QRectF(0, 0, target.width(), target.height()), image);
             painter.restore();
             break;

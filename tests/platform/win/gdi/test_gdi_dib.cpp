@@ -237,10 +237,39 @@ TEST(GdiDib, ARecordingContextKeepsTheImageInsteadOfRasterising)
     EXPECT_EQ(image.clip.right, 1000);
     ASSERT_EQ(image.image->Width, 5);
     EXPECT_EQ(image.image->BitsPerPixel, 24);
-    EXPECT_EQ(image.image->Stride, 16u);
+    EXPECT_EQ(image.image->Step, 16);
     EXPECT_EQ(image.image->Row(0)[0], 0x11) << "stored top-down";
     const GdiRecordedOp& fill = page.Ops()[1];
     EXPECT_EQ(fill.kind, GdiRecordedOp::Kind::FillRect);
     EXPECT_EQ(fill.rect.right, 1000);
     EXPECT_EQ(fill.color, RGB(1, 2, 3));
+}
+
+TEST(GdiDib, ARecordingKeepsDibBitsFromTheGdiWithoutCopyingThem)
+{
+    GdiRecording page(100, 100, 600, 600);
+    HDC dc = GdiCreateRecordingDC(&page);
+    DibBlock dib(4, 3, 24);
+    auto* bits = static_cast<uint8_t*>(GdiAllocDibBits(dib.bits.size()));
+    ASSERT_NE(bits, nullptr);
+    std::fill(bits, bits + dib.bits.size(), 0);
+    bits[2 * 12] = 0x77; // the top row's first blue (bottom-up: scan line 2)
+    StretchDIBits(dc, 0, 0, 8, 6, 0, 0, 4, 3, bits, dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+    // A buffer of its own is copied.
+    dib.Scan(2)[0] = 0x55;
+    StretchDIBits(dc, 0, 0, 8, 6, 0, 0, 4, 3, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+    DeleteDC(dc);
+    const GdiRecordedImage& kept = *page.Ops()[0].image;
+    EXPECT_EQ(kept.Row(0), bits + 24) << "the recording points into the block";
+    EXPECT_EQ(kept.Step, -12);
+    EXPECT_TRUE(GdiFreeDibBits(bits));
+    EXPECT_FALSE(GdiFreeDibBits(bits)) << "freed once";
+    EXPECT_EQ(kept.Row(0)[0], 0x77) << "still there after the caller let go";
+    const GdiRecordedImage& copied = *page.Ops()[1].image;
+    EXPECT_NE(copied.Row(0), dib.Scan(2));
+    dib.Scan(2)[0] = 0;
+    EXPECT_EQ(copied.Row(0)[0], 0x55);
+    page.Clear();
+    int dummy;
+    EXPECT_FALSE(GdiFreeDibBits(&dummy));
 }
