@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-struct DibSpec {
+struct DibShape {
     uint32_t headerSize { 40 };
     int32_t width { 4 };
     int32_t height { 2 };
@@ -22,37 +22,37 @@ inline size_t DibRowBytes(int32_t width, uint16_t bits) { return (size_t(width) 
 
 // The bytes of a packed DIB: header, colour table (entry i is blue i, green
 // 0x40, red 0x80), then rows whose bytes count up from 1.
-inline std::vector<unsigned char> MakeDibBytes(const DibSpec& spec)
+inline std::vector<unsigned char> MakeDibBytes(const DibShape& shape)
 {
-    uint32_t entries = spec.headerSize == 12 || spec.clrUsed == 0
-        ? (spec.bitCount == 1 ? 2 : spec.bitCount == 4 ? 16 : spec.bitCount == 8 ? 256 : 0)
-        : spec.clrUsed;
-    uint32_t entrySize = spec.headerSize == 12 ? 3 : 4;
-    size_t total = spec.fixedSize;
+    uint32_t entries = shape.headerSize == 12 || shape.clrUsed == 0
+        ? (shape.bitCount == 1 ? 2 : shape.bitCount == 4 ? 16 : shape.bitCount == 8 ? 256 : 0)
+        : shape.clrUsed;
+    uint32_t entrySize = shape.headerSize == 12 ? 3 : 4;
+    size_t total = shape.fixedSize;
     if (!total) {
-        size_t rows = size_t(spec.height < 0 ? -int64_t(spec.height) : spec.height);
-        size_t pixels = DibRowBytes(spec.width, spec.bitCount) * rows;
-        total = spec.headerSize + size_t(entries) * entrySize + pixels;
-        total = size_t(int64_t(total) + spec.extraBytes);
+        size_t rows = size_t(shape.height < 0 ? -int64_t(shape.height) : shape.height);
+        size_t pixels = DibRowBytes(shape.width, shape.bitCount) * rows;
+        total = shape.headerSize + size_t(entries) * entrySize + pixels;
+        total = size_t(int64_t(total) + shape.extraBytes);
     }
     std::vector<unsigned char> bytes(total, 0);
     auto put32 = [&](size_t at, uint32_t v) { if (at + 4 <= bytes.size()) std::memcpy(&bytes[at], &v, 4); };
     auto put16 = [&](size_t at, uint16_t v) { if (at + 2 <= bytes.size()) std::memcpy(&bytes[at], &v, 2); };
-    put32(0, spec.headerSize);
-    if (spec.headerSize == 12) {
-        put16(4, uint16_t(spec.width));
-        put16(6, uint16_t(spec.height));
+    put32(0, shape.headerSize);
+    if (shape.headerSize == 12) {
+        put16(4, uint16_t(shape.width));
+        put16(6, uint16_t(shape.height));
         put16(8, 1);
-        put16(10, spec.bitCount);
+        put16(10, shape.bitCount);
     } else {
-        put32(4, uint32_t(spec.width));
-        put32(8, uint32_t(spec.height));
+        put32(4, uint32_t(shape.width));
+        put32(8, uint32_t(shape.height));
         put16(12, 1);
-        put16(14, spec.bitCount);
-        put32(16, spec.compression);
-        put32(32, spec.clrUsed);
+        put16(14, shape.bitCount);
+        put32(16, shape.compression);
+        put32(32, shape.clrUsed);
     }
-    size_t at = spec.headerSize;
+    size_t at = shape.headerSize;
     for (uint32_t i = 0; i < entries && at + entrySize <= bytes.size(); ++i, at += entrySize) {
         bytes[at] = uint8_t(i);
         bytes[at + 1] = 0x40;

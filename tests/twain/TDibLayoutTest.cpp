@@ -6,9 +6,17 @@
 
 namespace {
 
+std::string CaseName(const char* what)
+{
+    std::string name;
+    for (char ch : std::string(what))
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
+
 struct LayoutCase {
     const char* what;
-    DibSpec spec;
+    DibShape shape;
     uint32_t colors;
     size_t pixelOffset;
 };
@@ -18,7 +26,7 @@ class DibLayoutRule : public testing::TestWithParam<LayoutCase> { };
 TEST_P(DibLayoutRule, PixelDataStartsAfterHeaderAndColourTable)
 {
     const LayoutCase& c = GetParam();
-    auto bytes = MakeDibBytes(c.spec);
+    auto bytes = MakeDibBytes(c.shape);
     TDibLayout layout;
     AnsiString why;
     ASSERT_TRUE(TDibLayout::Check(bytes.data(), bytes.size(), layout, why)) << why;
@@ -37,16 +45,11 @@ INSTANTIATE_TEST_SUITE_P(Rule, DibLayoutRule,
         LayoutCase { "8 bits, biClrUsed 20", { 40, 2, 2, 8, 0, 20 }, 20, 40 + 80 },
         LayoutCase { "32 bits, top-down", { 40, 2, -3, 32, 0, 0 }, 0, 40 },
         LayoutCase { "124-byte header, 4 bits", { 124, 2, 2, 4, 0, 0 }, 16, 124 + 64 }),
-    [](const auto& info) {
-        std::string name;
-        for (char ch : std::string(info.param.what))
-            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    [](const auto& info) { return CaseName(info.param.what); });
 
 struct BadCase {
     const char* what;
-    DibSpec spec;
+    DibShape shape;
     const char* reason; // part of the explanation
 };
 
@@ -55,7 +58,7 @@ class DibCheckRejects : public testing::TestWithParam<BadCase> { };
 TEST_P(DibCheckRejects, MalformedBlock)
 {
     const BadCase& c = GetParam();
-    auto bytes = MakeDibBytes(c.spec);
+    auto bytes = MakeDibBytes(c.shape);
     TDibLayout layout;
     AnsiString why;
     EXPECT_FALSE(TDibLayout::Check(bytes.data(), bytes.size(), layout, why));
@@ -77,12 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Check, DibCheckRejects,
         BadCase { "colour table beyond the block", { 40, 1, 1, 24, 0, 0x40000000, 0, 4096 }, "colour table" },
         BadCase { "run-length compression", { 40, 4, 2, 8, 1 }, "compression" },
         BadCase { "bit fields on 24 bits", { 40, 4, 2, 24, 3 }, "compression" }),
-    [](const auto& info) {
-        std::string name;
-        for (char ch : std::string(info.param.what))
-            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    [](const auto& info) { return CaseName(info.param.what); });
 
 TEST(DibCheck, BlockSmallerThanItsHeader)
 {

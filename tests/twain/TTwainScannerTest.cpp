@@ -8,6 +8,7 @@
 #include "platform/win/gdi/WinGdi.h"
 #include "platform/win/prefix/Prefix.h"
 #include "platform/win/prefix/ProfileFile.h"
+#include "tests/twain/BitmapProbe.h"
 #include "tests/twain/DibFixture.h"
 #include "tests/twain/TwainFakeManager.h"
 #include "twain/TTwainScanner.h"
@@ -46,17 +47,6 @@ TW_USERINTERFACE UiOf(const FakeCall& c)
     TW_USERINTERFACE ui;
     std::memcpy(&ui, c.data, sizeof ui);
     return ui;
-}
-
-// The colour of one pixel of a bitmap handle, read through a memory context.
-COLORREF PixelOf(HBITMAP bitmap, int x, int y)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
 }
 
 struct Flags {
@@ -123,10 +113,7 @@ protected:
     // A bitmap with a recognisable content that a failed transfer must leave alone.
     void PrepareTarget()
     {
-        HDC screen = GetDC(nullptr);
-        HBITMAP before = CreateCompatibleBitmap(screen, 3, 3);
-        ReleaseDC(nullptr, screen);
-        target.SetHandle(before);
+        target.SetHandle(ScreenBitmap(3, 3));
         original = target.Handle();
     }
 
@@ -227,9 +214,7 @@ TEST_F(TwainScanner, TransferDeliversTheImageAndClosesTheSource)
 
 TEST_F(TwainScanner, TargetOfThePagesSizeTakesThePixelsInPlace)
 {
-    HDC screen = GetDC(nullptr);
-    target.SetHandle(CreateCompatibleBitmap(screen, 2, 2));
-    ReleaseDC(nullptr, screen);
+    target.SetHandle(ScreenBitmap(2, 2));
     HBITMAP before = target.Handle();
     int changes = 0;
     target.OnChange = [&](TObject*) { ++changes; };
@@ -357,6 +342,41 @@ INSTANTIATE_TEST_SUITE_P(Steps, AcquireStepFails,
             { true, true, false } }),
     [](const auto& info) { return std::string(info.param.what); });
 
+TEST_F(TwainScanner, CloseStepsFailWithTheFlagsLeftAsTheyWere)
+{
+    struct Case {
+        const char* what;
+        Triplet call;
+        const char* step;
+        Flags after;
+    } cases[] = {
+        { "disable", Disable, "DisableDataSource", { true, true, true } },
+        { "close source", CloseDS, "CloseDataSource", { true, true, false } },
+    };
+    scanner->InitTWAIN();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scanReady = 0;
+        scanner->Acquire(&target);
+        fake->Script(c.call.group, c.call.dat, c.call.msg, TWRC_FAILURE, TWCC_SEQERROR, 1);
+        try {
+            SourceReports(MSG_CLOSEDSREQ);
+            FAIL() << "no error";
+        } catch (const ETwainError& e) {
+            EXPECT_THAT(e.Message(), StartsWith(std::string("Data Source Manager error in module ") + c.step));
+        }
+        EXPECT_EQ(State(), c.after);
+        EXPECT_EQ(scanReady, 0);
+        if (scanner->IsDataSourceEnabled())
+            scanner->DisableDataSource();
+        scanner->CloseDataSource();
+    }
+    fake->Script(DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, TWRC_FAILURE, TWCC_SEQERROR, 1);
+    EXPECT_THROW(scanner->CloseDataSourceManager(), ETwainError);
+    EXPECT_EQ(State(), (Flags { true, false, false }));
+    EXPECT_TRUE(scanner->LibraryLoaded());
+}
+
 TEST_F(TwainScanner, SourceFailureAsksTheSourceForItsStatus)
 {
     fake->Script(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, TWRC_FAILURE, TWCC_SEQERROR, 0);
@@ -463,7 +483,7 @@ TEST_F(TwainScanner, MalformedImageIsRefusedAndFreed)
 {
     struct Case {
         const char* what;
-        DibSpec spec;
+        DibShape shape;
     } cases[] = {
         { "bit count 7", { 40, 4, 2, 7 } },
         { "rows beyond the block", { 40, 4, 2, 24, 0, 0, -8 } },
@@ -474,7 +494,7 @@ TEST_F(TwainScanner, MalformedImageIsRefusedAndFreed)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         scanner->Acquire(&target);
-        fake->SetImage(MakeDibBlock(MakeDibBytes(c.spec)));
+        fake->SetImage(MakeDibBlock(MakeDibBytes(c.shape)));
         try {
             SourceReports(MSG_XFERREADY);
             FAIL() << "no error";
@@ -504,16 +524,13 @@ TEST_F(TwainScanner, HookChainsToThePreviousHandler)
     EXPECT_EQ(scanner->AppIdentity().Id, kFakeManagerId);
     EXPECT_THAT(Triplets(fake->Calls()), ElementsAre(OpenDSM));
 
-    int dispatched = 0;
-    HWND window = CreateMessageWindow([&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
-        ++dispatched;
-        return 0;
-    });
+    CountingWindow counting;
+    HWND window = counting.Handle();
     PostMessage(window, WM_USER + 1, 0, 0);
     Application->ProcessMessages();
     EXPECT_EQ(previousCalls, 1);
     EXPECT_FALSE(sawHandled);
-    EXPECT_EQ(dispatched, 1);
+    EXPECT_EQ(counting.Dispatched(), 1);
     EXPECT_TRUE(fake->Calls(1).empty()) << "no source open: the message is not passed on";
 
     scanner.reset();
@@ -521,16 +538,12 @@ TEST_F(TwainScanner, HookChainsToThePreviousHandler)
     PostMessage(window, WM_USER + 1, 0, 0);
     Application->ProcessMessages();
     EXPECT_EQ(previousCalls, 2) << "destruction puts the previous handler back";
-    DestroyWindow(window);
 }
 
 TEST_F(TwainScanner, OnlyTheSourcesOwnEventCountsAsHandled)
 {
-    int dispatched = 0;
-    HWND window = CreateMessageWindow([&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
-        ++dispatched;
-        return 0;
-    });
+    CountingWindow counting;
+    HWND window = counting.Handle();
     scanner->InitTWAIN();
     scanner->OpenDataSource();
     MSG msg {};
@@ -550,8 +563,7 @@ TEST_F(TwainScanner, OnlyTheSourcesOwnEventCountsAsHandled)
     fake->Script(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, TWRC_FAILURE, TWCC_SEQERROR, 0);
     PostMessage(window, WM_USER + 2, 0, 0);
     Application->ProcessMessages();
-    EXPECT_EQ(dispatched, 1);
-    DestroyWindow(window);
+    EXPECT_EQ(counting.Dispatched(), 1);
 }
 
 // --- Preconditions and loading --------------------------------------------------------------

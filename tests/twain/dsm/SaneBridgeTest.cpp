@@ -7,6 +7,7 @@
 #include "platform/win/prefix/Prefix.h"
 #include "platform/win/prefix/ProfileFile.h"
 #include "platform/win/registry/WinReg.h"
+#include "tests/twain/BitmapProbe.h"
 #include "tests/twain/ScanWaiter.h"
 #include "twain/dsm/sources/sane/TSaneSource.h"
 #include <filesystem>
@@ -20,16 +21,6 @@ using testing::StartsWith;
 namespace {
 
 constexpr const char* kDevice = "test:0";
-
-COLORREF PixelOf(HBITMAP bitmap, int x, int y)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
-}
 
 // The device's settings in the hive, replaced as a whole.
 void DeviceSettings(const std::vector<std::pair<const char*, const char*>>& values)
@@ -66,9 +57,7 @@ protected:
         scanner = std::make_unique<TTwainScanner>();
         scanner->OnScanReady = [this](TObject*) { ++ready; };
         scanner->SetShowUI(false);
-        HDC screen = GetDC(nullptr);
-        target.SetHandle(CreateCompatibleBitmap(screen, 3, 3));
-        ReleaseDC(nullptr, screen);
+        target.SetHandle(ScreenBitmap(3, 3));
         scanner->InitTWAIN();
         setenv("VELMORA_TWAIN_SELECT", kDevice, 1);
         scanner->SelectDataSource();

@@ -7,6 +7,7 @@
 #include "platform/win/prefix/Prefix.h"
 #include "platform/win/prefix/ProfileFile.h"
 #include "platform/vcl/graphics/TBitmap.h"
+#include "tests/twain/BitmapProbe.h"
 #include "tests/twain/ScanWaiter.h"
 #include "twain/dsm/DsmHooks.h"
 #include "twain/dsm/sources/virtual/TVirtualPage.h"
@@ -20,26 +21,9 @@ using testing::StartsWith;
 
 namespace {
 
-COLORREF PixelOf(HBITMAP bitmap, int x, int y)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    COLORREF c = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return c;
-}
-
 // Puts a colour the page never has on one pixel of the bitmap.
 constexpr COLORREF kMark = RGB(0x12, 0x34, 0x56);
-void Mark(HBITMAP bitmap)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SetPixel(dc, 1, 1, kMark);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-}
+void Mark(HBITMAP bitmap) { SetPixelOf(bitmap, 1, 1, kMark); }
 
 COLORREF FromRgb(uint32_t rgb) { return RGB(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)); }
 
@@ -72,9 +56,7 @@ protected:
         scanner = std::make_unique<TTwainScanner>();
         scanner->OnScanReady = [this](TObject*) { ++ready; };
         scanner->SetShowUI(false);
-        HDC screen = GetDC(nullptr);
-        target.SetHandle(CreateCompatibleBitmap(screen, 3, 3));
-        ReleaseDC(nullptr, screen);
+        target.SetHandle(ScreenBitmap(3, 3));
         placeholder = target.Handle();
         scanner->InitTWAIN();
     }
@@ -208,15 +190,11 @@ TEST_F(VirtualScanner, OpenButNotEnabledSourceDoesNotSwallowMessages)
     }
     EXPECT_TRUE(scanner->IsDataSourceOpen());
     EXPECT_FALSE(scanner->IsDataSourceEnabled());
-    int dispatched = 0;
-    HWND window = CreateMessageWindow([&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
-        ++dispatched;
-        return 0;
-    });
+    CountingWindow counting;
+    HWND window = counting.Handle();
     PostMessage(window, WM_USER + 5, 0, 0);
     Application->ProcessMessages();
-    EXPECT_EQ(dispatched, 1);
-    DestroyWindow(window);
+    EXPECT_EQ(counting.Dispatched(), 1);
 }
 
 TEST_F(VirtualScanner, OwnDialogScansOrCancels)

@@ -49,18 +49,22 @@ TVirtualPage::Rect TVirtualPage::SegmentRect(int index, int count, int segment)
     }
 }
 
+std::vector<TVirtualPage::Rect> TVirtualPage::LitSegments(const AnsiString& number)
+{
+    std::vector<Rect> lit;
+    int count = static_cast<int>(number.size());
+    for (int i = 0; i < count; ++i)
+        for (int s = 0; s < 7; ++s)
+            if (SegmentLit(number[i], s))
+                lit.push_back(SegmentRect(i, count, s));
+    return lit;
+}
+
 uint32_t TVirtualPage::ColourAt(const AnsiString& number, int x, int y)
 {
-    int count = static_cast<int>(number.size());
-    for (int i = 0; i < count; ++i) {
-        for (int s = 0; s < 7; ++s) {
-            if (!SegmentLit(number[i], s))
-                continue;
-            Rect r = SegmentRect(i, count, s);
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
-                return kInkColour;
-        }
-    }
+    for (const Rect& r : LitSegments(number))
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+            return kInkColour;
     if (y >= kBarTop && y < kBarTop + kBarHeight && x >= kBarLeft && x < kBarLeft + 7 * kBarWidth)
         return kBarColours[(x - kBarLeft) / kBarWidth];
     if (x % kGridStep == 0 || y % kGridStep == 0)
@@ -108,17 +112,11 @@ std::vector<uint8_t> TVirtualPage::Render(const AnsiString& number)
         bool bar = y >= kBarTop && y < kBarTop + kBarHeight;
         std::memcpy(row, rows[y % kGridStep == 0][bar].data(), kRowBytes);
     }
-    int count = static_cast<int>(number.size());
-    for (int i = 0; i < count; ++i) {
-        for (int s = 0; s < 7; ++s) {
-            if (!SegmentLit(number[i], s))
-                continue;
-            Rect r = SegmentRect(i, count, s);
-            for (int y = r.top; y < r.bottom; ++y) {
-                uint8_t* row = &dib[header + size_t(kHeight - 1 - y) * kRowBytes];
-                for (int x = r.left; x < r.right; ++x)
-                    pixel(&row[x * 3], kInkColour);
-            }
+    for (const Rect& r : LitSegments(number)) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint8_t* row = &dib[header + size_t(kHeight - 1 - y) * kRowBytes];
+            for (int x = r.left; x < r.right; ++x)
+                pixel(&row[x * 3], kInkColour);
         }
     }
     return dib;

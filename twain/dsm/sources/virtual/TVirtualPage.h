@@ -32,6 +32,8 @@ public:
         int left, top, right, bottom;
     };
     static Rect SegmentRect(int index, int count, int segment);
+    // The rectangles of every lit segment of the number.
+    static std::vector<Rect> LitSegments(const AnsiString& number);
 
     // The packed DIB of the page showing number.
     static std::vector<uint8_t> Render(const AnsiString& number);
