@@ -30,10 +30,14 @@ function(vel_collect_targets out dir)
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
+# The libraries come from the layers below the program: platform/, twain/,
+# print/ and components/<name>/.
 set(vel_shipped_targets "")
-foreach(dir platform twain print components)
-    if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-        vel_collect_targets(found ${PROJECT_SOURCE_DIR}/${dir})
+get_property(vel_top_dirs DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
+foreach(dir ${vel_top_dirs})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+    if(rel MATCHES "^(platform|twain|print|components/[^/]+)$")
+        vel_collect_targets(found ${dir})
         list(APPEND vel_shipped_targets ${found})
     endif()
 endforeach()
@@ -154,6 +158,7 @@ set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_DEBIAN_PACKAGE_NAME velmora-copier)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Our own libraries are inside the package; dpkg-shlibdeps must not look for
 # another package that provides them.

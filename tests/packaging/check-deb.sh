@@ -53,12 +53,19 @@ exe=$(dpkg -L velmora-copier | grep '/bin/velmora-copier$')
 libdir=$(dirname "$(dirname "$exe")")/lib/velmora
 echo "deb: installed $exe"
 
+# Closing the window the way a window manager would needs a small X client.
+xdelete=""
+if cc -O -o "$work/xdelete" "$here/xdelete.c" -lX11 2>"$work/xdelete.log"; then
+    xdelete=$work/xdelete
+else
+    echo "deb: cannot build the window-closing helper (libx11-dev); the window is destroyed instead"
+fi
 mkdir -m 0700 "$work/runtime"
 mkdir "$work/home"
 # Run the installed program the way a user would, with no print server: its
 # PDF file printer writes into ~/Documents/Velmora Copier/.
 if ! env -i PATH=/usr/bin:/bin HOME="$work/home" VELMORA_PREFIX="$work/prefix" XDG_RUNTIME_DIR="$work/runtime" \
-        CUPS_SERVER=127.0.0.1:9 LANG=C.UTF-8 TITLE="$title" EXE="$exe" \
+        CUPS_SERVER=127.0.0.1:9 LANG=C.UTF-8 TITLE="$title" EXE="$exe" XDELETE="$xdelete" \
         timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$here/copy-on-x.sh" >"$work/run.log" 2>&1; then
     echo "deb: the copy with the installed program failed:" >&2
     cat "$work/run.log" >&2
@@ -73,7 +80,10 @@ if [[ -z "$pdf" ]]; then
 else
     pages=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
     [[ "$pages" == 1 ]] || { echo "deb: $pdf has '${pages:-no}' pages, not 1" >&2; fail=1; }
-    echo "deb: printed $(basename "$pdf"), $pages page"
+    # The copy carries the scanned page as a picture.
+    images=$(pdfimages -list "$pdf" 2>/dev/null | tail -n +3 | wc -l)
+    ((images >= 1)) || { echo "deb: $pdf holds no scanned picture" >&2; fail=1; }
+    echo "deb: printed $(basename "$pdf"), $pages page, $images picture(s)"
 fi
 
 # The prefix links the installed data sources, and nothing points into the

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Under an X server: starts $EXE, finds its window titled $TITLE, presses
 # Return (the COPY key) and waits for the printed PDF in
-# ~/Documents/Velmora Copier, then closes the window.
+# ~/Documents/Velmora Copier, then closes the window and waits for the program
+# to end.
 set -uo pipefail
 "$EXE" >"$HOME/copier.log" 2>&1 &
 pid=$!
@@ -19,7 +20,7 @@ finish() {
 
 wid=""
 for _ in $(seq 1 150); do
-    wid=$(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null | head -1)
+    wid=$(xdotool search --onlyvisible --name "^$TITLE( |\$)" 2>/dev/null | head -1)
     [[ -n "$wid" ]] && break
     kill -0 $pid 2>/dev/null || { echo "the copier exited before showing its window"; finish 1; }
     sleep 0.2
@@ -41,7 +42,11 @@ compgen -G "$out/*.pdf" >/dev/null || { echo "no PDF after 60 s"; finish 1; }
 sleep 1
 echo "pdf: $(cd "$out" && ls)"
 
-xdotool windowclose "$wid" 2>/dev/null
+if [[ -n "${XDELETE:-}" ]]; then
+    "$XDELETE" "$wid"
+else
+    xdotool windowclose "$wid" 2>/dev/null
+fi
 for _ in $(seq 1 50); do
     kill -0 $pid 2>/dev/null || break
     sleep 0.2
