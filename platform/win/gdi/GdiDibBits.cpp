@@ -13,19 +13,62 @@ namespace {
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kMapFrom = size_t(1) << 20; // smaller blocks come from malloc
 
+struct Block;
+void Release(Block* block);
+
 struct Block {
     void* base { nullptr };   // what to unmap or free
     size_t mapped { 0 };      // 0: malloc'd
     uint8_t* start { nullptr };
     size_t size { 0 };
-    ~Block()
-    {
-        if (mapped)
-            munmap(base, mapped);
-        else
-            std::free(base);
-    }
+    size_t capacity { 0 };    // usable bytes from start
 };
+
+// The last large block given up is kept for the next one of about its size:
+// a copier prints page after page of one size, and a fresh mapping costs the
+// kernel a zero-fill of every page. Its pages are marked free, so the system
+// can still take them back under memory pressure.
+struct Spare {
+    void* base { nullptr };
+    size_t mapped { 0 };
+    uint8_t* start { nullptr };
+    size_t capacity { 0 };
+};
+
+std::mutex& SpareMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+Spare& TheSpare()
+{
+    static Spare s;
+    return s;
+}
+
+void Release(Block* block)
+{
+    if (!block->mapped) {
+        std::free(block->base);
+    } else {
+        madvise(block->start, block->capacity, MADV_FREE);
+        Spare old;
+        {
+            std::lock_guard lock(SpareMutex());
+            old = TheSpare();
+            TheSpare() = Spare { block->base, block->mapped, block->start, block->capacity };
+        }
+        if (old.base)
+            munmap(old.base, old.mapped);
+    }
+    delete block;
+}
+
+std::shared_ptr<Block> MakeBlock()
+{
+    return std::shared_ptr<Block>(new Block, &Release);
+}
 
 std::mutex& Mutex()
 {
@@ -67,13 +110,34 @@ void* GdiAllocDibBits(size_t size)
         size = 1;
     if (size > (size_t(1) << 40))
         return nullptr;
-    auto block = std::make_shared<Block>();
+    auto block = MakeBlock();
     if (size < kMapFrom) {
         block->base = std::malloc(size);
         if (!block->base)
             return nullptr;
         block->start = static_cast<uint8_t*>(block->base);
+        block->capacity = size;
     } else {
+        Spare spare;
+        {
+            std::lock_guard lock(SpareMutex());
+            // Reused when it fits without wasting more than half of it.
+            if (TheSpare().base && TheSpare().capacity >= size && TheSpare().capacity / 2 <= size) {
+                spare = TheSpare();
+                TheSpare() = Spare {};
+            }
+        }
+        if (spare.base) {
+            block->base = spare.base;
+            block->mapped = spare.mapped;
+            block->start = spare.start;
+            block->capacity = spare.capacity;
+            block->size = size;
+            void* start = block->start;
+            std::lock_guard lock(Mutex());
+            Blocks()[reinterpret_cast<uintptr_t>(start)] = std::move(block);
+            return start;
+        }
         // Aligned to a huge page, so the kernel can back it with huge pages.
         size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
         size_t mapped = rounded + kHugePage;
@@ -85,6 +149,7 @@ void* GdiAllocDibBits(size_t size)
         block->base = base;
         block->mapped = mapped;
         block->start = reinterpret_cast<uint8_t*>(aligned);
+        block->capacity = rounded;
     }
     block->size = size;
     void* start = block->start;
