@@ -38,7 +38,7 @@ done
 
 work=$(mktemp -d /tmp/velmora-deb.XXXXXX)
 cleanup() {
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 remove -y -q velmora-copier >"$work/remove.log" 2>&1 \
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 remove --purge -y -q velmora-copier >"$work/remove.log" 2>&1 \
         || { echo "deb: removing the package failed:" >&2; tail -5 "$work/remove.log" >&2; fail=1; }
     rm -rf "$work"
 }
