@@ -47,17 +47,23 @@ void TCanvas::FreeObjects()
     m_penRevision = m_brushRevision = ~0u;
 }
 
+// Selects next in place of current (which is freed), remembering what the
+// context held before the canvas first put something in.
+void TCanvas::Install(HGDIOBJ next, HGDIOBJ& current, HGDIOBJ& original)
+{
+    HGDIOBJ previous = SelectObject(m_handle, next);
+    if (!original)
+        original = previous;
+    if (current)
+        DeleteObject(current);
+    current = next;
+}
+
 void TCanvas::PenNeeded()
 {
     if (m_gdiPen && m_penRevision == m_pen.Revision())
         return;
-    HPEN pen = CreatePen(m_pen.Style() == psClear ? PS_NULL : PS_SOLID, m_pen.Width(), ColorToRGB(m_pen.Color()));
-    HGDIOBJ previous = SelectObject(m_handle, pen);
-    if (!m_oldPen)
-        m_oldPen = previous;
-    if (m_gdiPen)
-        DeleteObject(m_gdiPen);
-    m_gdiPen = pen;
+    Install(CreatePen(m_pen.Style() == psClear ? PS_NULL : PS_SOLID, m_pen.Width(), ColorToRGB(m_pen.Color())), m_gdiPen, m_oldPen);
     m_penRevision = m_pen.Revision();
 }
 
@@ -66,14 +72,8 @@ void TCanvas::BrushNeeded()
     if (m_gdiBrush && m_brushRevision == m_brush.Revision())
         return;
     // A clear brush is the stock null brush (which DeleteObject leaves alone).
-    HBRUSH brush = m_brush.Style() == bsClear ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
-                                              : CreateSolidBrush(ColorToRGB(m_brush.Color()));
-    HGDIOBJ previous = SelectObject(m_handle, brush);
-    if (!m_oldBrush)
-        m_oldBrush = previous;
-    if (m_gdiBrush)
-        DeleteObject(m_gdiBrush);
-    m_gdiBrush = brush;
+    Install(m_brush.Style() == bsClear ? GetStockObject(NULL_BRUSH) : CreateSolidBrush(ColorToRGB(m_brush.Color())),
+        m_gdiBrush, m_oldBrush);
     m_brushRevision = m_brush.Revision();
 }
 
@@ -100,7 +100,7 @@ void TCanvas::FillRect(const TRect& rect)
         return;
     BrushNeeded();
     RECT r = rect;
-    ::FillRect(m_handle, &r, m_gdiBrush);
+    ::FillRect(m_handle, &r, static_cast<HBRUSH>(m_gdiBrush));
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom)

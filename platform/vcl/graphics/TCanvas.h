@@ -58,13 +58,14 @@ private:
     void PenNeeded();
     void BrushNeeded();
     void FreeObjects();
+    void Install(HGDIOBJ next, HGDIOBJ& current, HGDIOBJ& original);
 
     HDC m_handle { nullptr };
     TPen m_pen;
     TBrush m_brush;
     TPoint m_penPos;
-    HPEN m_gdiPen { nullptr };
-    HBRUSH m_gdiBrush { nullptr };
+    HGDIOBJ m_gdiPen { nullptr };
+    HGDIOBJ m_gdiBrush { nullptr };
     HGDIOBJ m_oldPen { nullptr };
     HGDIOBJ m_oldBrush { nullptr };
     unsigned m_penRevision { ~0u };

@@ -296,22 +296,17 @@ int StretchDib(DC* dc, int xDest, int yDest, int destW, int destH, int xSrc, int
         return 0;
     bool mirrorX = (destW < 0) != (srcW < 0);
     bool mirrorY = (destH < 0) != (srcH < 0);
-    if (destW < 0) {
-        xDest += destW;
-        destW = -destW;
-    }
-    if (destH < 0) {
-        yDest += destH;
-        destH = -destH;
-    }
-    if (srcW < 0) {
-        xSrc += srcW;
-        srcW = -srcW;
-    }
-    if (srcH < 0) {
-        ySrc += srcH;
-        srcH = -srcH;
-    }
+    // A negative extent runs the other way from its origin.
+    auto normalise = [](int& origin, int& extent) {
+        if (extent < 0) {
+            origin += extent;
+            extent = -extent;
+        }
+    };
+    normalise(xDest, destW);
+    normalise(yDest, destH);
+    normalise(xSrc, srcW);
+    normalise(ySrc, srcH);
     int64_t dx64 = int64_t(xDest) + dc->origin.x, dy64 = int64_t(yDest) + dc->origin.y;
     if (dx64 < INT32_MIN / 2 || dx64 > INT32_MAX / 2 || dy64 < INT32_MIN / 2 || dy64 > INT32_MAX / 2)
         return 0;

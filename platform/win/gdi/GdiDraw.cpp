@@ -171,25 +171,29 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
     return TRUE;
 }
 
-BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous)
+// The pen position and the viewport origin: a point of the context, set and read.
+static BOOL SetContextPoint(HDC hdc, POINT DC::*field, int x, int y, POINT* previous)
 {
     DC* dc = AsDC(hdc);
     if (!dc)
         return FALSE;
     if (previous)
-        *previous = dc->position;
-    dc->position = POINT { x, y };
+        *previous = dc->*field;
+    dc->*field = POINT { x, y };
     return TRUE;
 }
 
-BOOL GetCurrentPositionEx(HDC hdc, POINT* point)
+static BOOL GetContextPoint(HDC hdc, POINT DC::*field, POINT* point)
 {
     DC* dc = AsDC(hdc);
     if (!dc || !point)
         return FALSE;
-    *point = dc->position;
+    *point = dc->*field;
     return TRUE;
 }
+
+BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) { return SetContextPoint(hdc, &DC::position, x, y, previous); }
+BOOL GetCurrentPositionEx(HDC hdc, POINT* point) { return GetContextPoint(hdc, &DC::position, point); }
 
 BOOL LineTo(HDC hdc, int x, int y)
 {
@@ -353,25 +357,8 @@ int GetClipBox(HDC hdc, RECT* rect)
     return IsRectEmpty(rect) ? NULLREGION : SIMPLEREGION;
 }
 
-BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous)
-{
-    DC* dc = AsDC(hdc);
-    if (!dc)
-        return FALSE;
-    if (previous)
-        *previous = dc->origin;
-    dc->origin = POINT { x, y };
-    return TRUE;
-}
-
-BOOL GetViewportOrgEx(HDC hdc, POINT* point)
-{
-    DC* dc = AsDC(hdc);
-    if (!dc || !point)
-        return FALSE;
-    *point = dc->origin;
-    return TRUE;
-}
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous) { return SetContextPoint(hdc, &DC::origin, x, y, previous); }
+BOOL GetViewportOrgEx(HDC hdc, POINT* point) { return GetContextPoint(hdc, &DC::origin, point); }
 
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom)
 {
