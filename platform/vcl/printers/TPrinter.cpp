@@ -376,10 +376,15 @@ void TPrinter::EndDoc()
             // Follow the job until the print system has taken it or turned it
             // down; a job it holds or stops would block the queue, so it goes.
             auto started = std::chrono::steady_clock::now();
+            int unanswered = 0;
             for (;;) {
                 TPrintSpooler::JobStatus status = m_backend->Status(destination.name, job);
                 using State = TPrintSpooler::JobState;
                 if (status.state == State::Completed)
+                    break;
+                // A print system that does not say how the job is doing cannot
+                // be followed; the job is in its hands.
+                if (status.state == State::Unknown && ++unanswered >= 20)
                     break;
                 if (status.state == State::Held || status.state == State::Stopped) {
                     m_backend->Cancel(destination.name, job);

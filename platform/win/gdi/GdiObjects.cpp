@@ -211,6 +211,19 @@ std::vector<RGBQUAD> ContextColorTable(DC* dc, int entries)
     const auto& sys = SystemPalette();
     for (int i = 0; i < entries && i < 256; ++i)
         put(i, sys[i]);
+    if (!ScreenIsPalette() && entries == 256) {
+        // A true-colour screen has no palette of its own to offer: the free
+        // entries between the static colours get a 6x6x6 colour cube and greys.
+        int i = 10;
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    table[i++] = RGBQUAD { BYTE(b * 51), BYTE(g * 51), BYTE(r * 51), 0 };
+        for (int k = 1; i < 246; ++i, ++k) {
+            BYTE v = BYTE(k * 255 / 21);
+            table[i] = RGBQUAD { v, v, v, 0 };
+        }
+    }
     return table;
 }
 

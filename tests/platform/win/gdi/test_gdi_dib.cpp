@@ -273,3 +273,17 @@ TEST(GdiDib, ARecordingKeepsDibBitsFromTheGdiWithoutCopyingThem)
     int dummy;
     EXPECT_FALSE(GdiFreeDibBits(&dummy));
 }
+
+TEST(GdiDib, GetDIBits8OnATrueColourScreenOffersAColourCube)
+{
+    MemorySurface s(2, 1);
+    SetPixel(s.dc, 0, 0, RGB(102, 153, 204));
+    SetPixel(s.dc, 1, 0, RGB(100, 150, 200));
+    DibBlock dib(2, 1, 8, 256);
+    ASSERT_EQ(GetDIBits(s.dc, s.bitmap, 0, 1, dib.bits.data(), dib.Info(), DIB_RGB_COLORS), 1);
+    const RGBQUAD& exact = dib.Info()->bmiColors[dib.bits[0]];
+    EXPECT_EQ(exact.rgbRed, 102);
+    EXPECT_EQ(exact.rgbGreen, 153);
+    EXPECT_EQ(exact.rgbBlue, 204);
+    EXPECT_EQ(dib.bits[1], dib.bits[0]) << "the nearest colour";
+}
