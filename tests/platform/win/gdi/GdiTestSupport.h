@@ -17,8 +17,10 @@ struct MemorySurface {
         ReleaseDC(nullptr, screen);
         previous = SelectObject(dc, bitmap);
     }
+    // A pen a test left selected goes with the surface (a context does not free its objects).
     ~MemorySurface()
     {
+        DeleteObject(SelectObject(dc, GetStockObject(BLACK_PEN)));
         SelectObject(dc, previous);
         DeleteObject(bitmap);
         DeleteDC(dc);
