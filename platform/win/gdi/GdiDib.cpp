@@ -196,15 +196,15 @@ void DecodeRow(const DibView& v, int row, int x0, int x1, uint32_t* out)
 
 // Destination pixel j of n covers source pixel (2j+1)·m/(2n): the source pixel
 // under the centre of the destination pixel.
-inline int64_t MapCentre(int64_t j, int64_t n, int64_t m) { return ((2 * j + 1) * m) / (2 * n); }
+inline int64_t MapCentre(int64_t j, int64_t n, int64_t m) { return static_cast<int64_t>((static_cast<__int128>(2 * j + 1) * m) / (2 * n)); }
 
 bool RecordImage(GdiRecording* rec, const RECT& clip, const DibView& v, int destX, int destY, int destW, int destH,
-    int srcX, int srcTop, int srcW, int srcH, bool mirrorX, bool mirrorY)
+    int64_t srcX, int64_t srcTop, int64_t srcW, int64_t srcH, bool mirrorX, bool mirrorY)
 {
     // Keep only the part of the source rectangle inside the image, and the
     // matching part of the destination.
-    int cx0 = std::max(srcX, 0), cx1 = std::min(srcX + srcW, v.width);
-    int cy0 = std::max(srcTop, 0), cy1 = std::min(srcTop + srcH, v.height);
+    int cx0 = static_cast<int>(std::max<int64_t>(srcX, 0)), cx1 = static_cast<int>(std::min<int64_t>(srcX + srcW, v.width));
+    int cy0 = static_cast<int>(std::max<int64_t>(srcTop, 0)), cy1 = static_cast<int>(std::min<int64_t>(srcTop + srcH, v.height));
     if (cx0 >= cx1 || cy0 >= cy1)
         return true;
     auto scale = [](int64_t offset, int64_t destSize, int64_t srcSize) { return offset * destSize / srcSize; };
@@ -296,23 +296,26 @@ int StretchDib(DC* dc, int xDest, int yDest, int destW, int destH, int xSrc, int
         return 0;
     bool mirrorX = (destW < 0) != (srcW < 0);
     bool mirrorY = (destH < 0) != (srcH < 0);
-    // A negative extent runs the other way from its origin.
+    // A negative extent runs the other way from its origin; what cannot be
+    // turned round within 32 bits is refused.
     auto normalise = [](int& origin, int& extent) {
-        if (extent < 0) {
-            origin += extent;
-            extent = -extent;
-        }
+        if (extent >= 0)
+            return true;
+        int64_t o = int64_t(origin) + extent, e = -int64_t(extent);
+        if (o < INT32_MIN || e > INT32_MAX)
+            return false;
+        origin = static_cast<int>(o);
+        extent = static_cast<int>(e);
+        return true;
     };
-    normalise(xDest, destW);
-    normalise(yDest, destH);
-    normalise(xSrc, srcW);
-    normalise(ySrc, srcH);
+    if (!normalise(xDest, destW) || !normalise(yDest, destH) || !normalise(xSrc, srcW) || !normalise(ySrc, srcH))
+        return 0;
     int64_t dx64 = int64_t(xDest) + dc->origin.x, dy64 = int64_t(yDest) + dc->origin.y;
     if (dx64 < INT32_MIN / 2 || dx64 > INT32_MAX / 2 || dy64 < INT32_MIN / 2 || dy64 > INT32_MAX / 2)
         return 0;
     int X = static_cast<int>(dx64), Y = static_cast<int>(dy64);
     // Rows of a bottom-up DIB count from the bottom; make the source top-down.
-    int srcTop = v.topDown ? ySrc : v.height - ySrc - srcH;
+    int64_t srcTop = v.topDown ? int64_t(ySrc) : int64_t(v.height) - ySrc - srcH;
     Target t = TargetOf(dc);
     RECT dest { X, Y, static_cast<LONG>(std::min<int64_t>(int64_t(X) + destW, INT32_MAX)),
         static_cast<LONG>(std::min<int64_t>(int64_t(Y) + destH, INT32_MAX)) };
@@ -352,7 +355,8 @@ int StretchDib(DC* dc, int xDest, int yDest, int destW, int destH, int xSrc, int
         int64_t s = MapCentre(j, destW, srcW);
         if (mirrorX)
             s = srcW - 1 - s;
-        columns[i] = static_cast<int>(xSrc + s);
+        int64_t col = xSrc + s; // outside the image: -1 or its width, skipped below
+        columns[i] = col < 0 ? -1 : (col >= v.width ? v.width : static_cast<int>(col));
         minCol = std::min(minCol, columns[i]);
         maxCol = std::max(maxCol, columns[i]);
     }

@@ -287,3 +287,24 @@ TEST(GdiDib, GetDIBits8OnATrueColourScreenOffersAColourCube)
     EXPECT_EQ(exact.rgbBlue, 204);
     EXPECT_EQ(dib.bits[1], dib.bits[0]) << "the nearest colour";
 }
+
+TEST(GdiDib, ExtremeRectanglesAreClippedWithoutOverflow)
+{
+    DibBlock dib(2, 2, 24);
+    dib.Scan(1)[2] = 0xFF; // top-left red
+    MemorySurface s(4, 4);
+    struct Case { int x, y, dw, dh, sx, sy, sw, sh; };
+    const Case cases[] = {
+        { INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, 2, 2 },
+        { 0, 0, 4, 4, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX },
+        { 3, 3, INT32_MIN, INT32_MIN, 0, 0, 2, 2 },
+        { 0, 0, 4, 4, INT32_MAX, 0, INT32_MIN, 2 },
+        { INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, 0, 0, 2, 2 },
+    };
+    for (const Case& c : cases)
+        StretchDIBits(s.dc, c.x, c.y, c.dw, c.dh, c.sx, c.sy, c.sw, c.sh, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+    // A 2 by 2 image stretched over 2^31 columns shows its left column near the start.
+    MemorySurface t(4, 1);
+    StretchDIBits(t.dc, -10, 0, INT32_MAX, 1, 0, 1, 2, 1, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+    EXPECT_EQ(t.At(0, 0), 0xFFFF0000u);
+}
