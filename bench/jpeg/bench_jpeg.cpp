@@ -33,6 +33,10 @@ struct Page {
     TBitmap bitmap; // what the scanner leaves in the preview
     std::string folder;
     std::string ppmPath;
+    // The reference program's output goes to memory where possible: a file
+    // it left dirty on the disk would otherwise be flushed by our save's
+    // flush, and counted against us.
+    std::string referencePath;
 
     Page()
     {
@@ -64,6 +68,9 @@ struct Page {
         char pattern[] = "/tmp/vel-bench-jpeg-XXXXXX";
         folder = ::mkdtemp(pattern) ? pattern : ".";
         ppmPath = folder + "/page.ppm";
+        referencePath = std::filesystem::is_directory("/dev/shm")
+            ? "/dev/shm/vel-bench-reference-" + std::to_string(::getpid()) + ".jpg"
+            : folder + "/reference.jpg";
         std::ofstream ppm(ppmPath, std::ios::binary);
         ppm << "P6\n" << kWidth << " " << kHeight << "\n255\n";
         std::vector<char> row(static_cast<size_t>(kWidth) * 3);
@@ -80,6 +87,7 @@ struct Page {
     ~Page()
     {
         std::error_code ignored;
+        std::filesystem::remove(referencePath, ignored);
         std::filesystem::remove_all(folder, ignored);
     }
 };
@@ -93,7 +101,7 @@ Page& ThePage()
 // One run of the reference program; false when it cannot run.
 bool RunReference(const Page& page)
 {
-    std::string out = page.folder + "/reference.jpg";
+    std::string out = page.referencePath;
     std::vector<std::string> args = { "cjpeg", "-quality", "100", "-baseline", "-outfile", out, page.ppmPath };
     std::vector<char*> argv;
     for (auto& a : args)
@@ -107,15 +115,20 @@ bool RunReference(const Page& page)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// What the copier does to save a page as JPEG.
-void RunOurs(Page& page)
+// What the copier does to save a page as JPEG. writeMs, when given, gets the
+// time of SaveToFile alone: writing and flushing the file to the disk before
+// it replaces the target, which the reference program does not do.
+void RunOurs(Page& page, double* writeMs = nullptr)
 {
     TJPEGImage jpeg;
     jpeg.SetProgressiveDisplay(false);
     jpeg.Assign(&page.bitmap);
     jpeg.SetCompressionQuality(100);
     jpeg.Compress();
+    auto start = std::chrono::steady_clock::now();
     jpeg.SaveToFile(page.folder + "/ours.jpg");
+    if (writeMs)
+        *writeMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_ReferenceEncoder(benchmark::State& state)
@@ -126,7 +139,7 @@ void BM_ReferenceEncoder(benchmark::State& state)
             state.SkipWithError("cjpeg cannot run (libjpeg-turbo-progs missing?)");
             return;
         }
-    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(page.folder + "/reference.jpg"));
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(page.referencePath));
 }
 
 void BM_TJPEGImage(benchmark::State& state)
@@ -142,7 +155,7 @@ void BM_TJPEGImage(benchmark::State& state)
 void BM_SideBySide(benchmark::State& state)
 {
     Page& page = ThePage();
-    std::vector<double> reference, ours;
+    std::vector<double> reference, ours, writes;
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
         auto t0 = Clock::now();
@@ -151,8 +164,10 @@ void BM_SideBySide(benchmark::State& state)
             return;
         }
         auto t1 = Clock::now();
-        RunOurs(page);
+        double writeMs = 0;
+        RunOurs(page, &writeMs);
         auto t2 = Clock::now();
+        writes.push_back(writeMs);
         reference.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         ours.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
     }
@@ -162,6 +177,7 @@ void BM_SideBySide(benchmark::State& state)
     };
     state.counters["cjpeg_median_ms"] = median(reference);
     state.counters["ours_median_ms"] = median(ours);
+    state.counters["ours_write_median_ms"] = median(writes);
     state.counters["ratio_median"] = median(ours) / median(reference);
     state.counters["ratio_min"] = *std::min_element(ours.begin(), ours.end()) / *std::min_element(reference.begin(), reference.end());
 }
@@ -204,9 +220,9 @@ int main(int argc, char** argv)
     };
     const Page& page = ThePage();
     std::printf("same bytes as the reference: %s\n",
-        slurp(page.folder + "/ours.jpg") == slurp(page.folder + "/reference.jpg") ? "yes" : "no");
-    std::printf("cjpeg %.1f ms, TJPEGImage %.1f ms (medians of alternating runs)\n", reporter.figures["cjpeg_median_ms"],
-        reporter.figures["ours_median_ms"]);
+        slurp(page.folder + "/ours.jpg") == slurp(page.referencePath) ? "yes" : "no");
+    std::printf("cjpeg %.1f ms, TJPEGImage %.1f ms of which %.1f ms writing and flushing the file (medians of alternating runs)\n",
+        reporter.figures["cjpeg_median_ms"], reporter.figures["ours_median_ms"], reporter.figures["ours_write_median_ms"]);
     std::printf("ratio TJPEGImage / cjpeg -quality 100 -baseline: %.3f median, %.3f best (goal: at most 1.2) %s\n", ratio,
         reporter.figures["ratio_min"], ratio <= 1.2 ? "met" : "NOT met");
     benchmark::Shutdown();
