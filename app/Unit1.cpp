@@ -103,6 +103,7 @@ TForm1::TForm1(TComponent* owner)
     TWAIN1->SetShowUI(true);
     TWAIN1->OnScanReady = [this](TObject* s) { TWAIN1ScanReady(s); };
     SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetOptions({ ofOverwritePrompt, ofHideReadOnly, ofPathMustExist, ofEnableSizing });
     PrinterSetupDialog1 = new TPrinterSetupDialog(this);
     VelReg1 = Form1Parts.MakeRegistry(this);
     VelReg1->SetProgrammname("Velmora Copier");

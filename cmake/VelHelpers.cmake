@@ -9,6 +9,22 @@ function(vel_add_subfolders)
     endforeach()
 endfunction()
 
+# Adds every folder below the current source folder, at any depth, that has a
+# CMakeLists.txt (tests/, bench/, fuzz/, examples/ mirror the source folders).
+# Folders named after EXCLUDE (and everything below them) are left out.
+function(vel_add_nested_subfolders)
+    cmake_parse_arguments(N "" "" "EXCLUDE" ${ARGN})
+    file(GLOB_RECURSE lists RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+    list(SORT lists)
+    foreach(list ${lists})
+        get_filename_component(dir ${list} DIRECTORY)
+        string(REGEX REPLACE "/.*" "" top ${dir})
+        if(NOT top IN_LIST N_EXCLUDE)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()
+
 # vel_add_test(NAME name SOURCES ... LIBS ... [ENV k=v ...] [TIMEOUT s] [GUI])
 # One GoogleTest (or Qt Test) executable, registered with CTest. Every test
 # runs on a private prefix of its own, so no test touches the user's settings.
