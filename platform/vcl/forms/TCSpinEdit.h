@@ -1,27 +1,24 @@
 #pragma once
 // A number entry with up and down arrows; Value stays within MinValue..MaxValue.
-#include "platform/vcl/forms/TWinControl.h"
+#include "platform/vcl/forms/TRangeControl.h"
 
-class TCSpinEdit : public TWinControl {
+class TCSpinEdit : public TRangeControl {
 public:
     explicit TCSpinEdit(TComponent* owner);
-    int Value() const { return m_value; }
-    void SetValue(int value);
-    int MinValue() const { return m_min; }
-    int MaxValue() const { return m_max; }
-    void SetMinValue(int min) { SetRange(min, m_max); }
-    void SetMaxValue(int max) { SetRange(m_min, max); }
-    void SetRange(int min, int max);
+    int Value() const { return RangeValue(); }
+    void SetValue(int value) { SetRangeValue(value); }
+    int MinValue() const { return RangeMin(); }
+    int MaxValue() const { return RangeMax(); }
+    void SetMinValue(int min) { SetRange(min, MaxValue()); }
+    void SetMaxValue(int max) { SetRange(MinValue(), max); }
+    void SetRange(int min, int max) { SetRangeLimits(min, max); }
 
     TNotifyEvent OnChange;
 
-    void WidgetValueChanged(int value);
-
 protected:
-    void ReplayState() override;
-
-private:
-    int m_value { 0 };
-    int m_min { 0 };
-    int m_max { 100 };
+    void Changed() override
+    {
+        if (OnChange)
+            OnChange(this);
+    }
 };
