@@ -4,7 +4,12 @@
 // that arrives is rasterised with pdftoppm and each scan must lie where the
 // layout put it, to within a pixel at the rendered resolution.
 #include "app/PrintLayout.h"
+#include "platform/vcl/printers/TPrinterSetupDialog.h"
 #include "tests/app/print/PrintForm.h"
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -300,4 +305,69 @@ TEST_F(EndToEnd, TwoPageCopyInLandscape)
     EXPECT_GT(r.pointsWide, r.pointsHigh) << "rotation " << r.rotation;
     ExpectNear(Find(r, { 255, 0, 0 }), Expected(placed.Left, page, r), "the left page");
     ExpectNear(Find(r, { 0, 0, 255 }), Expected(placed.Right, page, r), "the right page");
+}
+
+TEST_F(EndToEnd, AJobTheQueueWillNotPrintIsCancelledAndTheNextCopyPrints)
+{
+    if (!WithPrintStack())
+        GTEST_SKIP() << "the PDF file printer refuses nothing";
+    Scan(form->Image2, 30, 40, clBlue);
+    form->FScale = 100;
+    // A stopped queue keeps every job waiting: ours must not stay in it.
+    Shell("cupsdisable sim");
+    try {
+        form->PrintOnePage();
+        ADD_FAILURE() << "the refusal should reach the caller";
+    } catch (const EPrinter& e) {
+        EXPECT_NE(e.Message().find("cancelled"), std::string::npos) << e.Message();
+    }
+    EXPECT_FALSE(Printer()->Printing());
+    EXPECT_FALSE(PrintingFlag) << "the next copy need not wait";
+    EXPECT_EQ(Shell("lpstat -o sim 2>&1"), "") << "the job must not hold the queue";
+
+    Shell("cupsenable sim");
+    form->PrintOnePage();
+    std::map<std::string, std::string> job;
+    ASSERT_FALSE(Received(&job).empty());
+    EXPECT_EQ(job["IPP_JOB_NAME"], "Velmora Copier 1.2");
+    EXPECT_EQ(Shell("lpstat -o sim 2>&1"), "");
+}
+
+TEST_F(EndToEnd, ThePrinterPickedInTheSettingsDialogBecomesTheCurrentPrinter)
+{
+    if (!WithPrintStack())
+        GTEST_SKIP() << "needs a print system queue to pick";
+    Printer()->SetDestination(TPrinterDestination { TPrinterDestination::Kind::File, "PDF", {} });
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto pick = [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return false;
+            for (QComboBox* box : dialog->findChildren<QComboBox*>()) {
+                if (box->objectName() != "printers")
+                    continue;
+                for (int i = 0; i < box->count(); ++i)
+                    offered << box->itemText(i);
+                int sim = box->findText("sim");
+                if (sim >= 0)
+                    box->setCurrentIndex(sim);
+            }
+            dialog->accept();
+            return true;
+        };
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, pick] {
+            if (pick()) {
+                poll->stop();
+                poll->deleteLater();
+            }
+        });
+        poll->start(20);
+    });
+    TPrinterSetupDialog dialog;
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_TRUE(offered.contains("sim")) << offered.join(", ").toStdString();
+    EXPECT_EQ(Printer()->Destination().kind, TPrinterDestination::Kind::Spooler);
+    EXPECT_EQ(Printer()->Destination().name, "sim");
 }
