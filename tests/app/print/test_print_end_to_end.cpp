@@ -272,8 +272,9 @@ TEST_F(EndToEnd, OnePageCopy)
     }
     Raster r = Rasterise(pdf);
     ASSERT_GT(r.width, 0) << "pdftoppm could not read " << pdf;
-    if (!WithPrintStack())
+    if (!WithPrintStack()) {
         EXPECT_EQ(r.title, "Velmora Copier 1.2");
+    }
     // The orientation is in the document: the page itself is upright.
     EXPECT_GT(r.pointsHigh, r.pointsWide);
     ExpectNear(Find(r, { 0, 0, 255 }), Expected(placed, page, r), "the scan");
