@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kFilePrinterName = "PDF";
+constexpr const char* kFilePrinterName = TPrinter::FilePrinterName;
 constexpr int kFileDpi = 600;
 // How long EndDoc follows a spooled job before it leaves it to the print
 // system: long enough for the print system to take it or turn it down.

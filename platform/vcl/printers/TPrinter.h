@@ -30,7 +30,7 @@ public:
 struct TPrinterDestination {
     enum class Kind { None, Spooler, File };
     Kind kind { Kind::None };
-    AnsiString name;       // the spooler's queue name, or "PDF" for the file printer
+    AnsiString name;       // the spooler's queue name, or TPrinter::FilePrinterName
     AnsiString fileName;   // File: a fixed output file chosen in the print dialog
 };
 
@@ -52,6 +52,9 @@ class GdiRecording;
 
 class TPrinter : public TObject {
 public:
+    // The PDF file printer as it shows in Printers() (a print system queue may be called "PDF").
+    static constexpr const char* FilePrinterName = "PDF file";
+
     TPrinter();
     ~TPrinter() override;
 

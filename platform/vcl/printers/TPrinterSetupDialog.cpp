@@ -22,7 +22,7 @@ bool TPrinterSetupDialog::Execute()
         chosen.name = settings.queue;
     } else {
         chosen.kind = TPrinterDestination::Kind::File;
-        chosen.name = "PDF";
+        chosen.name = TPrinter::FilePrinterName;
         chosen.fileName = settings.fileName;
     }
     printer->SetDestination(chosen);

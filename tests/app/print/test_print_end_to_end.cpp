@@ -338,7 +338,7 @@ TEST_F(EndToEnd, ThePrinterPickedInTheSettingsDialogBecomesTheCurrentPrinter)
 {
     if (!WithPrintStack())
         GTEST_SKIP() << "needs a print system queue to pick";
-    Printer()->SetDestination(TPrinterDestination { TPrinterDestination::Kind::File, "PDF", {} });
+    Printer()->SetDestination(TPrinterDestination { TPrinterDestination::Kind::File, TPrinter::FilePrinterName, {} });
     QStringList offered;
     QTimer::singleShot(0, [&] {
         auto pick = [&] {

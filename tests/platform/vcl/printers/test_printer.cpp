@@ -87,7 +87,7 @@ TEST_F(PrinterTest, WithoutAPrintSystemEachJobBecomesANewPdfInTheDocumentsFolder
     EXPECT_EQ(printer->Destination().kind, TPrinterDestination::Kind::File);
     EXPECT_EQ(printer->PageWidth(), 4961);
     EXPECT_EQ(printer->PageHeight(), 7016);
-    EXPECT_EQ(printer->Printers()->Strings(printer->PrinterIndex()), "PDF");
+    EXPECT_EQ(printer->Printers()->Strings(printer->PrinterIndex()), "PDF file");
     PrintSomething();
     fs::path folder = Root() / "Papers" / "Velmora Copier";
     EXPECT_EQ(printer->LastFileName(), (folder / "Velmora Copier 1.2.pdf").string());
