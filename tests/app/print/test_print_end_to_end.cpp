@@ -255,7 +255,10 @@ protected:
 
 TEST_F(EndToEnd, OnePageCopy)
 {
+    // Red above blue, so a page printed upside down shows.
     Scan(form->Image2, 120, 170, clBlue);
+    form->Image2->Picture()->Bitmap()->Canvas()->Brush()->SetColor(clRed);
+    form->Image2->Picture()->Bitmap()->Canvas()->FillRect(Rect(0, 0, 120, 85));
     form->FScale = 50;
     form->CSpinEdit1->SetValue(2);
     form->RadioButton3->SetChecked(true);
@@ -277,7 +280,11 @@ TEST_F(EndToEnd, OnePageCopy)
     }
     // The orientation is in the document: the page itself is upright.
     EXPECT_GT(r.pointsHigh, r.pointsWide);
-    ExpectNear(Find(r, { 0, 0, 255 }), Expected(placed, page, r), "the scan");
+    Box whole = Expected(placed, page, r);
+    Box red = Find(r, { 255, 0, 0 }), blue = Find(r, { 0, 0, 255 });
+    int middle = (whole.top + whole.bottom) / 2;
+    ExpectNear(red, Box { whole.left, whole.top, whole.right, middle }, "the upper half");
+    ExpectNear(blue, Box { whole.left, middle, whole.right, whole.bottom }, "the lower half");
 }
 
 TEST_F(EndToEnd, TwoPageCopyInLandscape)
