@@ -207,22 +207,16 @@ bool RecordImage(GdiRecording* rec, const RECT& clip, const DibView& v, int dest
     int cy0 = static_cast<int>(std::max<int64_t>(srcTop, 0)), cy1 = static_cast<int>(std::min<int64_t>(srcTop + srcH, v.height));
     if (cx0 >= cx1 || cy0 >= cy1)
         return true;
-    auto scale = [](int64_t offset, int64_t destSize, int64_t srcSize) { return offset * destSize / srcSize; };
+    // The part [c0, c1) of the source run [s0, s0 + sLen) lands on this part
+    // of the destination run [d0, d0 + dLen), counted from its far end when mirrored.
+    auto map = [](int64_t c0, int64_t c1, int64_t s0, int64_t sLen, int d0, int dLen, bool mirror, LONG& lo, LONG& hi) {
+        int64_t from = mirror ? s0 + sLen - c1 : c0 - s0, to = mirror ? s0 + sLen - c0 : c1 - s0;
+        lo = d0 + static_cast<LONG>(from * dLen / sLen);
+        hi = d0 + static_cast<LONG>(to * dLen / sLen);
+    };
     RECT dest;
-    if (!mirrorX) {
-        dest.left = destX + static_cast<LONG>(scale(cx0 - srcX, destW, srcW));
-        dest.right = destX + static_cast<LONG>(scale(cx1 - srcX, destW, srcW));
-    } else {
-        dest.left = destX + static_cast<LONG>(scale(srcX + srcW - cx1, destW, srcW));
-        dest.right = destX + static_cast<LONG>(scale(srcX + srcW - cx0, destW, srcW));
-    }
-    if (!mirrorY) {
-        dest.top = destY + static_cast<LONG>(scale(cy0 - srcTop, destH, srcH));
-        dest.bottom = destY + static_cast<LONG>(scale(cy1 - srcTop, destH, srcH));
-    } else {
-        dest.top = destY + static_cast<LONG>(scale(srcTop + srcH - cy1, destH, srcH));
-        dest.bottom = destY + static_cast<LONG>(scale(srcTop + srcH - cy0, destH, srcH));
-    }
+    map(cx0, cx1, srcX, srcW, destX, destW, mirrorX, dest.left, dest.right);
+    map(cy0, cy1, srcTop, srcH, destY, destH, mirrorY, dest.top, dest.bottom);
     RECT visible;
     if (!IntersectRect(&visible, &dest, &clip))
         return true;

@@ -248,26 +248,35 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
     return color;
 }
 
+// A logical point on a context's raster: its device coordinates, when it lies
+// on the raster and inside the clip.
+static bool RasterPoint(HDC hdc, int x, int y, DC*& dc, Target& t, int64_t& dx, int64_t& dy)
+{
+    dc = AsDC(hdc);
+    if (!dc)
+        return false;
+    t = TargetOf(dc);
+    dx = int64_t(x) + dc->origin.x;
+    dy = int64_t(y) + dc->origin.y;
+    return t.bitmap && Inside(t.clip, dx, dy);
+}
+
 COLORREF GetPixel(HDC hdc, int x, int y)
 {
-    DC* dc = AsDC(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    Target t = TargetOf(dc);
-    int64_t dx = int64_t(x) + dc->origin.x, dy = int64_t(y) + dc->origin.y;
-    if (!t.bitmap || !Inside(t.clip, dx, dy))
+    DC* dc;
+    Target t;
+    int64_t dx, dy;
+    if (!RasterPoint(hdc, x, y, dc, t, dx, dy))
         return CLR_INVALID;
     return ColorRefFromPixel(t.bitmap->Row(static_cast<int>(dy))[dx]);
 }
 
 BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF color, UINT type)
 {
-    DC* dc = AsDC(hdc);
-    if (!dc)
-        return FALSE;
-    Target t = TargetOf(dc);
-    int64_t sx = int64_t(x) + dc->origin.x, sy = int64_t(y) + dc->origin.y;
-    if (!t.bitmap || !Inside(t.clip, sx, sy))
+    DC* dc;
+    Target t;
+    int64_t sx, sy;
+    if (!RasterPoint(hdc, x, y, dc, t, sx, sy))
         return FALSE;
     color &= 0xFFFFFF;
     bool border = type == FLOODFILLBORDER;
