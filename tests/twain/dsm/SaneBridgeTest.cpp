@@ -8,6 +8,7 @@
 #include "platform/win/prefix/ProfileFile.h"
 #include "platform/win/registry/WinReg.h"
 #include "tests/twain/BitmapProbe.h"
+#include "tests/twain/SaneResident.h"
 #include "tests/twain/ScanWaiter.h"
 #include "twain/dsm/sources/sane/TSaneSource.h"
 #include <filesystem>
@@ -39,6 +40,7 @@ class SaneBridge : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        KeepSaneResident();
         // SANE's test backend alone, one device, a 300 mm bed; no network probes.
         fs::path conf = fs::path(getenv("VELMORA_PREFIX")) / "sane";
         fs::create_directories(conf);
@@ -192,6 +194,11 @@ TEST_F(SaneBridge, FeederPagesAfterTheFirstAreDropped)
 
 TEST_F(SaneBridge, DisablingStopsARunningScan)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The test backend stops its reader with a thread cancellation, which can
+    // leave the sanitizer's allocator locked in a process that then hangs.
+    GTEST_SKIP() << "cancelling SANE's test backend mid-read under AddressSanitizer";
+#endif
     // About a minute of reading if nothing stopped it.
     DeviceSettings({ { "resolution", "300" }, { "read-limit", "yes" }, { "read-limit-size", "1" },
                      { "read-delay", "yes" }, { "read-delay-duration", "200000" } });

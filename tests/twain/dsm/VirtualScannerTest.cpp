@@ -8,6 +8,7 @@
 #include "platform/win/prefix/ProfileFile.h"
 #include "platform/vcl/graphics/TBitmap.h"
 #include "tests/twain/BitmapProbe.h"
+#include "tests/twain/SaneResident.h"
 #include "tests/twain/ScanWaiter.h"
 #include "twain/dsm/DsmHooks.h"
 #include "twain/dsm/sources/virtual/TVirtualPage.h"
@@ -43,6 +44,7 @@ class VirtualScanner : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        KeepSaneResident();
         VelPrefix::SetDataSourceFolders({ VEL_TWAIN_LIBDIR });
         VelPrefix::Ensure();
     }
