@@ -229,6 +229,33 @@ TEST_F(TwainScanner, TargetOfThePagesSizeTakesThePixelsInPlace)
     EXPECT_EQ(GlobalBlockCount(), blocksBefore);
 }
 
+TEST_F(TwainScanner, EveryPixelOfA24BitPageArrives)
+{
+    // Widths around the four-pixel steps, both row orders, a fresh and a reused target.
+    scanner->InitTWAIN();
+    for (int32_t height : { 3, -3 }) {
+        for (int32_t width : { 1, 5, 6, 7, 13 }) {
+            for (int round = 0; round < 2; ++round) {
+                SCOPED_TRACE(testing::Message() << width << " by " << height << ", round " << round);
+                std::vector<unsigned char> bytes = MakeDibBytes({ 40, width, height, 24 });
+                scanner->Acquire(&target);
+                fake->SetImage(MakeDibBlock(bytes));
+                SourceReports(MSG_XFERREADY);
+                ASSERT_TRUE(scanner->ImageDelivered());
+                ASSERT_EQ(target.Width(), width);
+                size_t row = DibRowBytes(width, 24);
+                for (int y = 0; y < 3; ++y) {
+                    size_t line = height > 0 ? size_t(2 - y) : size_t(y);
+                    for (int x = 0; x < width; ++x) {
+                        const unsigned char* p = &bytes[40 + line * row + size_t(x) * 3];
+                        EXPECT_EQ(PixelOf(target.Handle(), x, y), RGB(p[2], p[1], p[0])) << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(TwainScanner, NoPendingTransfersMeansNoReset)
 {
     scanner->InitTWAIN();
