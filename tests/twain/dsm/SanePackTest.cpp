@@ -63,6 +63,28 @@ TEST(SanePack, RgbBecomesBottomUpBgrWithPaddedRows)
     EXPECT_EQ(p.bytes[p.layout.pixelOffset + 6], 0) << "padding is zero";
 }
 
+TEST(SanePack, EveryPixelOfAWideRgbRow)
+{
+    for (int width : { 5, 6, 11, 21 }) {
+        SCOPED_TRACE(width);
+        int stride = width * 3 + 2;
+        std::vector<uint8_t> raw(size_t(stride) * 2);
+        for (size_t i = 0; i < raw.size(); ++i)
+            raw[i] = uint8_t(i * 7 + 1);
+        Packed p = Pack(SANE_FRAME_RGB, 8, width, 2, stride, { raw });
+        ASSERT_FALSE(p.bytes.empty());
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* in = &raw[size_t(y) * stride + size_t(x) * 3];
+                const uint8_t* out = At(p, x, y);
+                EXPECT_EQ(out[0], in[2]) << x << "," << y;
+                EXPECT_EQ(out[1], in[1]) << x << "," << y;
+                EXPECT_EQ(out[2], in[0]) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(SanePack, GreyDepthsAndLineArt)
 {
     // 16 bits: the high byte of each native-endian sample.

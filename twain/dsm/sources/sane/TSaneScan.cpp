@@ -1,5 +1,8 @@
 #include "twain/dsm/sources/sane/TSaneScan.h"
 #include <algorithm>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <cstdlib>
 #include <cstring>
 
@@ -64,6 +67,44 @@ void setToLimit(SANE_Handle handle, const char* name, bool maximum)
     SANE_Word v = maximum ? o.descriptor->constraint.range->max : o.descriptor->constraint.range->min;
     SANE_Int info = 0;
     sane_control_option(handle, o.index, SANE_ACTION_SET_VALUE, &v, &info);
+}
+
+// RGB to BGR over n bytes (whole pixels), one pixel at a time.
+void swapRedBlueBytes(const uint8_t* in, uint8_t* out, size_t n)
+{
+    for (size_t i = 0; i + 3 <= n; i += 3) {
+        out[i] = in[i + 2];
+        out[i + 1] = in[i + 1];
+        out[i + 2] = in[i];
+    }
+}
+
+#if defined(__x86_64__)
+// Five pixels per byte shuffle. A store writes 16 bytes of which 15 are
+// pixels; the loop stops while a whole 16 bytes still lie inside the row, so
+// the spare byte is always overwritten by the next step or the tail.
+__attribute__((target("ssse3"))) void swapRedBlueSsse3(const uint8_t* in, uint8_t* out, size_t n)
+{
+    const __m128i swap = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    size_t i = 0;
+    for (; i + 16 <= n; i += 15) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_shuffle_epi8(v, swap));
+    }
+    swapRedBlueBytes(in + i, out + i, n - i);
+}
+#endif
+
+void swapRedBlue(const uint8_t* in, uint8_t* out, size_t n)
+{
+#if defined(__x86_64__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) {
+        swapRedBlueSsse3(in, out, n);
+        return;
+    }
+#endif
+    swapRedBlueBytes(in, out, n);
 }
 
 inline uint8_t sample(const uint8_t* row, size_t index, int depth)
@@ -226,12 +267,7 @@ public:
                 row[x * 3 + 2] = sample(src[0], size_t(x), m_depth);
             }
         } else if (m_depth == 8) {
-            const uint8_t* in = src[0];
-            for (size_t i = 0; i < m_used; i += 3) {
-                row[i] = in[i + 2];
-                row[i + 1] = in[i + 1];
-                row[i + 2] = in[i];
-            }
+            swapRedBlue(src[0], row, m_used);
         } else {
             for (int x = 0; x < m_width; ++x) {
                 row[x * 3] = sample(src[0], size_t(x) * 3 + 2, m_depth);
