@@ -1,18 +1,13 @@
 #include "platform/vcl/forms/TRadioButton.h"
 
 TRadioButton::TRadioButton(TComponent* owner)
-    : TWinControl(owner)
+    : TButtonControl(owner)
 {
 }
 
 void TRadioButton::SetChecked(bool checked)
 {
-    if (m_checked == checked)
-        return;
-    m_checked = checked;
-    if (m_binding)
-        m_binding->SetChecked(m_checked);
-    if (!m_checked)
+    if (!StoreChecked(checked) || !checked)
         return;
     if (TWinControl* parent = Parent())
         for (int i = 0; i < parent->ControlCount(); ++i)
@@ -26,12 +21,6 @@ void TRadioButton::WidgetToggled(bool checked)
     // The user can only tick a radio button; the others follow from SetChecked.
     if (checked)
         Guarded([this] { SetChecked(true); });
-    else if (m_binding && m_checked)
+    else if (m_binding && Checked())
         m_binding->SetChecked(true);
-}
-
-void TRadioButton::ReplayState()
-{
-    TWinControl::ReplayState();
-    m_binding->SetChecked(m_checked);
 }
