@@ -46,8 +46,9 @@ bool HasApplication() { return QCoreApplication::instance() != nullptr; }
 
 void SetApplicationName(const AnsiString& title)
 {
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        app->setApplicationDisplayName(QString::fromStdString(title));
+    // The task bar's name for the program; window titles stay the forms' own.
+    if (QCoreApplication::instance())
+        QCoreApplication::setApplicationName(QString::fromStdString(title));
 }
 
 void ProcessEvents()
