@@ -187,8 +187,9 @@ TEST_F(SaveCopyTest, TheFormatFollowsTheEntryChosenNotTheName)
         ASSERT_TRUE(Exists(Path(c.file)));
         lastSaved = c.file;
         EXPECT_EQ(FormatOf(ReadFile(Path(c.file))), c.format);
-        if (c.scan)
+        if (c.scan) {
             EXPECT_GT(Preview()->Width(), 1000) << "the scanned page, not the placeholder";
+        }
         if (c.format == Format::Bmp)
             ExpectSameAsBitmap(Path(c.file), Preview());
         else

@@ -73,7 +73,8 @@ DialogScript& DialogScript::SaveAs(const QString& name, const QString& filterNam
         // (the overwrite question) leaves the dialog inactive.
         QLineEdit* edit = NameEdit(dialog);
         dialog->activateWindow();
-        QTest::qWaitForWindowActive(dialog, 2000);
+        // Typing below works either way; the wait only gives the focus a chance.
+        (void)QTest::qWaitForWindowActive(dialog, 2000);
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
