@@ -52,7 +52,7 @@ AnsiString DocumentationUrl()
     for (const fs::path& p : candidates)
         if (fs::exists(p, ec))
             return "file://" + fs::weakly_canonical(p, ec).string();
-    return "file://" + (candidates.empty() ? fs::path("/usr/share/doc/velmora-copier/index.html") : candidates.front()).lexically_normal().string();
+    return "file:///usr/share/doc/velmora-copier/index.html";
 }
 
 namespace {

@@ -31,7 +31,7 @@ void TApplication::Initialize()
 {
     qtrt::EnsureApplication(s_argc, s_argv);
     // A post from any thread must wake a loop that sleeps in the toolkit.
-    SetMessageWakeHook([this] { WakeToolkit(); });
+    SetMessageWakeHook([] { qtrt::Wake(); });
     if (!m_title.empty())
         qtrt::SetApplicationName(m_title);
 }
@@ -73,12 +73,6 @@ void TApplication::Run()
 void TApplication::Terminate()
 {
     m_terminated.store(true, std::memory_order_relaxed);
-    WakeToolkit();
-}
-
-void TApplication::WakeToolkit()
-{
-    m_toolkitWoken.store(true, std::memory_order_release);
     qtrt::Wake();
 }
 
@@ -98,7 +92,6 @@ void TApplication::ProcessMessage(MSG& msg)
 void TApplication::PumpToolkit()
 {
     m_lastToolkitPoll = qtrt::CoarseMilliseconds();
-    m_toolkitWoken.store(false, std::memory_order_relaxed);
     qtrt::ProcessEvents();
 }
 
@@ -107,7 +100,7 @@ void TApplication::ProcessMessages()
     MSG msg;
     while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
         ProcessMessage(msg);
-    if (m_toolkitWoken.load(std::memory_order_relaxed) || qtrt::CoarseMilliseconds() != m_lastToolkitPoll)
+    if (qtrt::CoarseMilliseconds() != m_lastToolkitPoll)
         PumpToolkit();
 }
 

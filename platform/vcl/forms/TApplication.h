@@ -94,14 +94,12 @@ private:
     void FormCreated(TForm* form);
     void ProcessMessage(MSG& msg);
     void PumpToolkit();
-    void WakeToolkit();
 
     AnsiString m_title;
     TForm* m_mainForm { nullptr };
     std::atomic<bool> m_terminated { false };
     HWND m_handle { nullptr };
     int64_t m_lastToolkitPoll { 0 };
-    std::atomic<bool> m_toolkitWoken { false };
     TMessageBoxHook m_messageBoxHook;
 };
 

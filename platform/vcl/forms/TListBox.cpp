@@ -52,8 +52,3 @@ void TListBox::ItemsChanged()
     // The binding reads the texts anew at its next paint.
     Invalidate();
 }
-
-void TListBox::ReplayState()
-{
-    TWinControl::ReplayState();
-}

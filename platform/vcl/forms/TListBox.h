@@ -31,9 +31,6 @@ public:
 
     void ItemsChanged();
 
-protected:
-    void ReplayState() override;
-
 private:
     TListBoxStrings m_items { *this };
     int m_itemIndex { -1 };

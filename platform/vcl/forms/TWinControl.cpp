@@ -68,11 +68,6 @@ void TWinControl::DestroyHandle()
     TControl::DestroyHandle();
 }
 
-void TWinControl::ReplayState()
-{
-    TControl::ReplayState();
-}
-
 void TWinControl::Resize()
 {
     for (TControl* child : m_controls)

@@ -26,7 +26,6 @@ public:
     void RemoveControl(TControl* control);
 
 protected:
-    void ReplayState() override;
     void Resize() override;
 
 private:

@@ -1,3 +1,4 @@
+#include "tests/platform/vcl/registry/RegistryError.h"
 #include "components/registry/TVelReg.h"
 #include "platform/vcl/forms/TCheckBox.h"
 #include "platform/vcl/forms/TRadioButton.h"
@@ -78,16 +79,6 @@ protected:
     TVelReg reg;
 };
 
-template <typename F>
-std::string RegistryError(F f)
-{
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
 
 } // namespace
 

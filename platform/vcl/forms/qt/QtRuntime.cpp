@@ -63,14 +63,11 @@ void WaitForEvents(int timeoutMs)
 {
     if (!QCoreApplication::instance())
         return;
-    if (timeoutMs >= 0) {
-        // A single-shot timer bounds the sleep.
-        QTimer bound;
-        bound.setSingleShot(true);
+    // A single-shot timer bounds the sleep when asked to.
+    QTimer bound;
+    bound.setSingleShot(true);
+    if (timeoutMs >= 0)
         bound.start(timeoutMs);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return;
-    }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 

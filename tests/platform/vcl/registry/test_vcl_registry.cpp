@@ -1,3 +1,4 @@
+#include "tests/platform/vcl/registry/RegistryError.h"
 #include "platform/rtl/TStringList.h"
 #include "platform/vcl/registry/TIniFile.h"
 #include "platform/vcl/registry/TRegistry.h"
@@ -6,17 +7,6 @@
 
 namespace fs = std::filesystem;
 
-// Runs f and returns the registry error's message, or "(no error)".
-template <typename F>
-std::string RegistryError(F f)
-{
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
 
 using Registry = PrefixTest;
 
